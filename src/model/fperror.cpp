@@ -1,0 +1,58 @@
+#include "fperror.h"
+
+#include <cfloat>
+#include <cmath>
+
+namespace kelvoran {
+
+FloatError::FloatError(Kind kind) : std::runtime_error(messageFor(kind)), kind_(kind) {}
+
+const char* FloatError::messageFor(Kind kind) noexcept
+{
+    switch (kind) {
+    case Kind::InvalidOperation: return "Opération en virgule flottante incorrecte";
+    case Kind::DivisionByZero: return "Division par zéro en virgule flottante";
+    case Kind::Overflow: return "Débordement en virgule flottante";
+    }
+    return "Opération en virgule flottante incorrecte";
+}
+
+double checkFinite(double v)
+{
+    if (std::isnan(v))
+        throw FloatError(FloatError::Kind::InvalidOperation);
+    if (std::isinf(v))
+        throw FloatError(FloatError::Kind::Overflow);
+    return v;
+}
+
+double toDouble(long double v)
+{
+    if (std::isnan(v))
+        throw FloatError(FloatError::Kind::InvalidOperation);
+    // A value beyond the largest double would round to infinity on store.
+    const double d = static_cast<double>(v);
+    if (std::isinf(d))
+        throw FloatError(FloatError::Kind::Overflow);
+    return d;
+}
+
+long double checkedDivL(long double a, long double b)
+{
+    if (b == 0.0L) {
+        if (a == 0.0L || std::isnan(a))
+            throw FloatError(FloatError::Kind::InvalidOperation);
+        throw FloatError(FloatError::Kind::DivisionByZero);
+    }
+    const long double q = a / b;
+    if (std::isinf(q))
+        throw FloatError(FloatError::Kind::Overflow);
+    return q;
+}
+
+double checkedDiv(double a, double b)
+{
+    return toDouble(checkedDivL(a, b));
+}
+
+} // namespace kelvoran

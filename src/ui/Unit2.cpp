@@ -1,0 +1,8 @@
+#include "Unit2.h"
+
+TPagesDlg* PagesDlg = nullptr;
+
+TPagesDlg::TPagesDlg(QWidget* parent) : QDialog(parent)
+{
+    setWindowTitle(QStringLiteral("Parametres"));
+}

@@ -1,0 +1,120 @@
+#include "model/complexe.h"
+#include "model/fperror.h"
+
+#include <gtest/gtest.h>
+
+#include <cfloat>
+#include <cmath>
+#include <numbers>
+
+using namespace kelvoran;
+
+namespace {
+constexpr double pi = std::numbers::pi;
+}
+
+TEST(Complexe, ArgumentRangeIsMinusHalfPiToThreeHalvesPi)
+{
+    struct Case {
+        TComplexe z;
+        double expected;
+    } cases[] = {
+        {{1, 0}, 0},
+        {{0, 2}, pi / 2},
+        {{0, -2}, -pi / 2},
+        {{-1, 0}, pi},
+        {{-1, 1}, 3 * pi / 4},
+        {{-1, -1}, 5 * pi / 4},
+        {{1, -1}, -pi / 4},
+        {{-110, -190.5255888325765}, 4 * pi / 3},
+        {{-110, 190.5255888325765}, 2 * pi / 3},
+        {{0, 0}, 0},
+        {{-0.0, -0.0}, 0},
+        // A huge ratio saturates instead of overflowing.
+        {{1e-300, 1e300}, pi / 2},
+        {{-1e-300, -1e300}, 3 * pi / 2},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.z.re << " + j" << c.z.im);
+        EXPECT_NEAR(cargument(c.z), c.expected, 1e-15);
+        EXPECT_GE(cargument(c.z), -pi / 2);
+        EXPECT_LE(cargument(c.z), 3 * pi / 2);
+    }
+    EXPECT_EQ(cargument({0, 1}), 1.5707963267948966);
+}
+
+TEST(Complexe, DivisionRoundsTheModulusBeforeSquaringIt)
+{
+    // sqrt(125) is rounded to double and squared wide: the quotient lands one
+    // unit below 17.6 and 8.8.
+    const TComplexe q = cdiv({220, 0}, {10, -5});
+    EXPECT_EQ(q.re, 17.599999999999998);
+    EXPECT_EQ(q.im, 8.799999999999999);
+
+    const TComplexe a = cdiv({1, 0}, {0, 10});
+    const TComplexe b = cdiv({1, 0}, {0, -10});
+    EXPECT_EQ(a.re, 0);
+    EXPECT_EQ(a.im, -0.1);
+    EXPECT_EQ(b.im, 0.1);
+    const TComplexe sum = cadd(a, b);
+    EXPECT_EQ(sum.re, 0);
+    EXPECT_EQ(sum.im, 0);
+
+    const TComplexe zero = cdiv({0, 0}, {3, -4});
+    EXPECT_EQ(zero.re, 0);
+    EXPECT_EQ(zero.im, 0);
+}
+
+TEST(Complexe, OperationsMayStoreIntoTheirOwnOperand)
+{
+    TComplexe s{3, -4};
+    const TComplexe t{1.5, 2};
+    const TComplexe sum = cadd(s, t), quotient = cdiv(sum, t), product = cmul(quotient, s);
+    s = cadd(s, t);
+    EXPECT_EQ(s.re, sum.re);
+    EXPECT_EQ(s.im, sum.im);
+    s = cdiv(s, t);
+    EXPECT_EQ(s.re, quotient.re);
+    EXPECT_EQ(s.im, quotient.im);
+    s = cmul(s, TComplexe{3, -4});
+    EXPECT_EQ(s.re, product.re);
+    EXPECT_EQ(s.im, product.im);
+    EXPECT_TRUE(std::signbit(cconj({3, 0}).im));
+}
+
+TEST(Complexe, ErrorsAreRaisedWhereATrappingFpuWouldStop)
+{
+    using K = FloatError::Kind;
+    auto kindOf = [](auto&& f) -> int {
+        try {
+            f();
+        } catch (const FloatError& e) {
+            return static_cast<int>(e.kind());
+        }
+        return -1;
+    };
+    struct Case {
+        const char* what;
+        std::function<void()> op;
+        int kind;
+    } cases[] = {
+        {"cdiv by zero", [] { cdiv({220, 0}, {0, 0}); }, int(K::InvalidOperation)},
+        {"cdiv zero by zero", [] { cdiv({0, 0}, {0, 0}); }, int(K::InvalidOperation)},
+        {"x/0", [] { checkedDiv(1, 0); }, int(K::DivisionByZero)},
+        {"0/0", [] { checkedDiv(0, 0); }, int(K::InvalidOperation)},
+        {"cmul overflow", [] { cmul({1e200, 0}, {1e200, 0}); }, int(K::Overflow)},
+        {"cadd overflow", [] { cadd({DBL_MAX, 0}, {DBL_MAX, 0}); }, int(K::Overflow)},
+        {"csub overflow", [] { csub({0, -DBL_MAX}, {0, DBL_MAX}); }, int(K::Overflow)},
+        {"cmodule overflow", [] { cmodule({DBL_MAX, DBL_MAX}); }, int(K::Overflow)},
+        {"cdiv overflow", [] { cdiv({1e300, 0}, {1e-300, 0}); }, int(K::Overflow)},
+        {"wide squares do not overflow", [] { cmodule({1e200, 1e200}); }, -1},
+        {"tiny divisor is fine", [] { cdiv({1, 0}, {1e-300, 1e-300}); }, -1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(kindOf(c.op), c.kind);
+    }
+    EXPECT_STREQ(FloatError(K::InvalidOperation).what(), "Opération en virgule flottante incorrecte");
+    EXPECT_STREQ(FloatError(K::DivisionByZero).what(), "Division par zéro en virgule flottante");
+    EXPECT_STREQ(FloatError(K::Overflow).what(), "Débordement en virgule flottante");
+}
