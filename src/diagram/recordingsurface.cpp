@@ -1,6 +1,6 @@
 #include "diagram/recordingsurface.h"
 
-#include <sstream>
+#include <utility>
 
 namespace kelvoran {
 

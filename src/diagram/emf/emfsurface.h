@@ -16,22 +16,22 @@
 
 namespace kelvoran {
 
+// Advance of each UTF-16 unit of `text`, in pixels, for the plain or
+// underlined font. An empty result lets the reader lay the text out itself.
+using EmfAdvanceFunction = std::function<std::vector<std::int32_t>(const std::u16string& text, bool underline)>;
+
+struct EmfOptions {
+    double dpiX = 96;  // reference device resolution, pixels per inch
+    double dpiY = 96;
+    std::u16string fontFace;  // empty: the reader's default face
+    int fontPixelHeight = 0;  // em height in pixels; 0: the reader's default
+    EmfAdvanceFunction advances;
+    std::u16string description = u"kelvoran";
+};
+
 class EmfSurface final : public DrawingSurface {
 public:
-    // Advance of each UTF-16 unit of `text`, in pixels, for the plain or
-    // underlined font. Empty result: the reader lays the text out itself.
-    using AdvanceFunction = std::function<std::vector<std::int32_t>(const std::u16string& text, bool underline)>;
-
-    struct Options {
-        double dpiX = 96;  // reference device resolution, pixels per inch
-        double dpiY = 96;
-        std::u16string fontFace;  // empty: the reader's default face
-        int fontPixelHeight = 0;  // em height in pixels; 0: the reader's default
-        AdvanceFunction advances;
-        std::u16string description = u"kelvoran";
-    };
-
-    EmfSurface(int width, int height, Options options = {});
+    EmfSurface(int width, int height, EmfOptions options = EmfOptions());
 
     void setPenColor(TColor color) override;
     void setPenWidth(int width) override;
@@ -54,7 +54,7 @@ private:
 
     int width_;
     int height_;
-    Options options_;
+    EmfOptions options_;
     std::vector<std::uint8_t> bytes_;
     std::uint32_t records_ = 0;
     bool finished_ = false;

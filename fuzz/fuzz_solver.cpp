@@ -1,0 +1,67 @@
+// The solver and the report on arbitrary field texts, switches, voltage and
+// notation: finite results or an arithmetic error, and always a 62-line report.
+#include "model/fperror.h"
+#include "model/solver.h"
+#include "numtext/numtext.h"
+#include "report/report.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+class View : public kelvoran::SolverView {
+public:
+    std::vector<std::string> fields;
+    std::string fieldText(int index) const override { return fields[index]; }
+    void setResultText(kelvoran::ResultLabel, const std::string& text) override
+    {
+        if (text.find("nan") != std::string::npos || text.find("inf") != std::string::npos)
+            std::abort();
+    }
+    void reportShortCircuit() override {}
+};
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, size_t size)
+{
+    if (size < 2)
+        return 0;
+    kelvoran::InstallationState s;
+    kelvoran::DisplaySettings d;
+    kelvoran::initializeDefaults(s, d);
+    const unsigned flags = data[0];
+    s.line1Closed = flags & 1;
+    s.line2Closed = flags & 2;
+    s.line3Closed = flags & 4;
+    s.neutralClosed = flags & 8;
+    d.algebraic = flags & 16;
+    View view;
+    std::string rest(reinterpret_cast<const char*>(data + 1), size - 1);
+    // Seven texts separated by '|': six fields and the rms voltage.
+    std::vector<std::string> parts(7);
+    size_t k = 0;
+    for (char c : rest) {
+        if (c == '|' && k < 6)
+            ++k;
+        else
+            parts[k] += c;
+    }
+    view.fields.assign(parts.begin(), parts.begin() + 6);
+    try {
+        if (!parts[6].empty()) {
+            s.veff = std::fabs(kelvoran::parseNumber(parts[6]));
+            kelvoran::setSourceVoltages(s);
+        }
+        kelvoran::solveInstallation(s, d, view);
+    } catch (const kelvoran::FloatError&) {
+    }
+    const std::string report = kelvoran::buildReport(s);
+    size_t lines = 0;
+    for (size_t p = 0; (p = report.find("\r\n", p)) != std::string::npos; p += 2)
+        ++lines;
+    if (lines != 62 || report.size() < 2 || report.compare(report.size() - 2, 2, "\r\n") != 0)
+        std::abort();
+    return 0;
+}
