@@ -1,0 +1,532 @@
+#include "Unit1.h"
+
+#include "Unit2.h"
+#include "application.h"
+#include "calcmodeleserie.h"
+#include "apropo.h"
+#include "graphfresnel.h"
+#include "pictures.h"
+
+#include "numtext/numtext.h"
+#include "report/report.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPainter>
+#include <QPlainTextEdit>
+
+kelvoran::InstallationState installation;
+kelvoran::DisplaySettings settings;
+TForm1* Form1 = nullptr;
+
+namespace {
+
+// The white panel that carries the schematic: wires, resistances, arrows and
+// their captions are painted; switches, coils and fields are child widgets.
+class SchematicPanel : public QWidget {
+public:
+    using QWidget::QWidget;
+
+protected:
+    void paintEvent(QPaintEvent*) override;
+};
+
+struct Wire {
+    int left; // x of the source end
+    int y;
+};
+constexpr Wire kLines[3] = {{48, 80}, {80, 152}, {104, 224}};
+constexpr Wire kNeutral = {56, 288};
+constexpr int kStarX = 408;
+
+QPointF at(double x, double y) { return {x + 0.5, y + 0.5}; }
+
+// A straight arrow with a filled head at `to`.
+void arrow(QPainter& p, QPointF from, QPointF to)
+{
+    const QLineF shaft(from, to);
+    const double head = 7;
+    const QPointF u = (to - from) / shaft.length();
+    const QPointF base = to - u * head;
+    const QPointF side(-u.y() * 3.2, u.x() * 3.2);
+    p.setPen(QPen(Qt::black, 1));
+    p.drawLine(from, base);
+    p.setPen(Qt::NoPen);
+    p.setBrush(Qt::black);
+    p.drawPolygon(QPolygonF{to, base + side, base - side});
+    p.setBrush(Qt::NoBrush);
+}
+
+void underlinedCaption(QPainter& p, int x, int y, const QString& text)
+{
+    p.setPen(Qt::black);
+    p.drawText(QRect(x, y, 60, 16), Qt::AlignLeft | Qt::AlignTop, text);
+}
+
+void SchematicPanel::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.fillRect(rect(), Qt::white);
+    p.setRenderHint(QPainter::Antialiasing);
+
+    // Lines, neutral and the load's star point.
+    p.setPen(QPen(Qt::black, 1));
+    for (const Wire& w : kLines)
+        p.drawLine(at(w.left, w.y), at(kStarX, w.y));
+    p.drawLine(at(kNeutral.left, kNeutral.y), at(kStarX, kNeutral.y));
+    p.drawLine(at(kStarX, kLines[0].y), at(kStarX, kNeutral.y));
+    p.setBrush(Qt::black);
+    for (int y : {kLines[1].y, kLines[2].y})
+        p.drawEllipse(at(kStarX, y), 2, 2);
+    // Source terminals.
+    p.setBrush(Qt::white);
+    for (const Wire& w : {kLines[0], kLines[1], kLines[2], kNeutral})
+        p.drawEllipse(at(w.left, w.y), 2.5, 2.5);
+
+    // Resistances: 57 by 17, centred on their line.
+    for (int top : {72, 144, 216})
+        p.drawRect(QRectF(at(224, top), QSizeF(56, 16)));
+
+    // Current arrows (10 by 21 boxes) on the wires, pointing to the load.
+    for (int top : {64, 136, 208, 272}) {
+        const double y = top + 16.5;
+        p.setPen(Qt::NoPen);
+        p.setBrush(Qt::black);
+        p.drawPolygon(QPolygonF{QPointF(130, y), QPointF(120, y - 5), QPointF(120, y + 5)});
+    }
+    p.setBrush(Qt::NoBrush);
+
+    // Load voltages, 200 long, pointing left; source voltages pointing up
+    // from the neutral to their line; the neutral displacement voltage.
+    for (int top : {96, 168, 240})
+        arrow(p, QPointF(400, top + 6.5), QPointF(200, top + 6.5));
+    arrow(p, QPointF(46.5, 276), QPointF(46.5, 96));
+    arrow(p, QPointF(77.5, 276), QPointF(77.5, 176));
+    arrow(p, QPointF(110.5, 284), QPointF(110.5, 224));
+    arrow(p, QPointF(328, 310.5), QPointF(378, 310.5));
+
+    QFont f = font();
+    f.setUnderline(true);
+    p.setFont(f);
+    underlinedCaption(p, 120, 50, QStringLiteral("I1"));
+    underlinedCaption(p, 120, 122, QStringLiteral("I2"));
+    underlinedCaption(p, 120, 194, QStringLiteral("I3"));
+    underlinedCaption(p, 120, 258, QStringLiteral("IN"));
+    underlinedCaption(p, 178, 95, QStringLiteral("Vz1"));
+    underlinedCaption(p, 178, 167, QStringLiteral("Vz2"));
+    underlinedCaption(p, 178, 239, QStringLiteral("Vz3"));
+    underlinedCaption(p, 24, 178, QStringLiteral("V1"));
+    underlinedCaption(p, 58, 218, QStringLiteral("V2"));
+    underlinedCaption(p, 90, 246, QStringLiteral("V3"));
+    underlinedCaption(p, 384, 296, QStringLiteral("VN"));
+    underlinedCaption(p, 192, 296, QStringLiteral("VN"));
+}
+
+QLabel* label(QWidget* parent, const QString& text, int x, int y)
+{
+    auto* l = new QLabel(text, parent);
+    l->move(x, y);
+    l->adjustSize();
+    return l;
+}
+
+// A two-line caption wrapped in a fixed box.
+QLabel* wrappedLabel(QWidget* parent, const QString& text, const QRect& box)
+{
+    auto* l = new QLabel(text, parent);
+    l->setWordWrap(true);
+    l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    l->setGeometry(box);
+    return l;
+}
+
+void setBackground(QWidget* w, const QColor& color)
+{
+    QPalette pal = w->palette();
+    pal.setColor(QPalette::Window, color);
+    w->setPalette(pal);
+    w->setAutoFillBackground(true);
+}
+
+} // namespace
+
+TForm1::TForm1(QWidget* parent) : QMainWindow(parent)
+{
+    Form1 = this;
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Installation triphasée"));
+    setFont(windowFont());
+
+    centre_ = new QWidget(this);
+    setCentralWidget(centre_);
+    buildSchematic();
+    buildSideColumn();
+    buildResults();
+    buildMenu();
+
+    QWidget::setTabOrder(edits_[0], edits_[1]);
+    QWidget::setTabOrder(edits_[1], edits_[2]);
+    QWidget::setTabOrder(edits_[2], edits_[3]);
+    QWidget::setTabOrder(edits_[3], edits_[4]);
+    QWidget::setTabOrder(edits_[4], edits_[5]);
+    QWidget::setTabOrder(edits_[5], BitBtn1);
+    QWidget::setTabOrder(BitBtn1, BitBtn2);
+    QWidget::setTabOrder(BitBtn2, BitBtn3);
+
+    resize(547, 537 + menuBar()->sizeHint().height());
+    move(250, 117);
+    FormCreate();
+}
+
+void TForm1::buildSchematic()
+{
+    Panel1 = new SchematicPanel(centre_);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    Panel1->setGeometry(8, 0, 441, 329);
+
+    label(Panel1, QStringLiteral("Résistance(ohm)"), 208, 8);
+    label(Panel1, QStringLiteral("Réactance(ohm)"), 312, 8);
+    Label26 = label(Panel1, QString(), 8, 32);
+    Label26->setObjectName(QStringLiteral("Label26"));
+
+    // Switch pictures: open and closed stacked at the same place.
+    const struct {
+        int x, y;
+        const char* open;
+        const char* closed;
+    } switchPlaces[4] = {
+        {152, 64, "Image1", "Image2"},
+        {152, 136, "Image4", "Image5"},
+        {152, 208, "Image7", "Image8"},
+        {336, 272, "Image10", "Image11"},
+    };
+    for (int k = 0; k < 4; ++k) {
+        const auto& place = switchPlaces[k];
+        auto* open = new PictureBox(pictures::switchOpen, Panel1);
+        auto* closed = new PictureBox(pictures::switchClosed, Panel1);
+        open->setObjectName(QString::fromLatin1(place.open));
+        closed->setObjectName(QString::fromLatin1(place.closed));
+        open->setGeometry(place.x, place.y, 32, 32);
+        closed->setGeometry(place.x, place.y, 32, 32);
+        switches_[k] = {open, closed};
+    }
+    connect(switches_[0].open, &PictureBox::clicked, this, &TForm1::Image1Click);
+    connect(switches_[0].closed, &PictureBox::clicked, this, &TForm1::Image2Click);
+    connect(switches_[1].open, &PictureBox::clicked, this, &TForm1::Image4Click);
+    connect(switches_[1].closed, &PictureBox::clicked, this, &TForm1::Image5Click);
+    connect(switches_[2].open, &PictureBox::clicked, this, &TForm1::Image7Click);
+    connect(switches_[2].closed, &PictureBox::clicked, this, &TForm1::Image8Click);
+    connect(switches_[3].open, &PictureBox::clicked, this, &TForm1::Image10Click);
+    connect(switches_[3].closed, &PictureBox::clicked, this, &TForm1::Image11Click);
+
+    const char* coilNames[3] = {"Image3", "Image6", "Image9"};
+    for (int k = 0; k < 3; ++k) {
+        auto* c = new PictureBox(pictures::coil, Panel1);
+        c->setObjectName(QString::fromLatin1(coilNames[k]));
+        c->setGeometry(312, 64 + 72 * k, 50, 30);
+    }
+
+    // Resistance fields down the left column, reactance fields down the right.
+    const char* startTexts[6] = {"10", "0", "10", "-5", "5", "10"};
+    for (int k = 0; k < 6; ++k) {
+        auto* e = new QLineEdit(QString::fromLatin1(startTexts[k]), Panel1);
+        e->setObjectName(QStringLiteral("Edit%1").arg(k + 1));
+        const bool resistance = k < 3;
+        e->setGeometry(resistance ? 216 : 312, 40 + 72 * (k % 3), resistance ? 73 : 65, 21);
+        e->installEventFilter(this);
+        // Edit1Change..Edit6Change: any change, even back to the same text.
+        connect(e, &QLineEdit::textChanged, this, &TForm1::markParametersChanged);
+        edits_[k] = e;
+    }
+}
+
+void TForm1::buildSideColumn()
+{
+    BitBtn3 = new GlyphButton(pictures::glyphCalculs, centre_);
+    BitBtn1 = new GlyphButton(pictures::glyphFresnel, centre_);
+    BitBtn2 = new GlyphButton(pictures::glyphSeriesModel, centre_);
+    BitBtn3->setObjectName(QStringLiteral("BitBtn3"));
+    BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
+    BitBtn2->setObjectName(QStringLiteral("BitBtn2"));
+    BitBtn3->setGeometry(472, 72, 49, 49);
+    BitBtn1->setGeometry(472, 128, 49, 49);
+    BitBtn2->setGeometry(472, 184, 49, 49);
+    BitBtn3->setToolTip(QStringLiteral("Calculs"));
+    BitBtn1->setToolTip(QStringLiteral("Calculs et diagramme de Fresnel"));
+    BitBtn2->setToolTip(QStringLiteral("Calcul du modèle série"));
+    connect(BitBtn3, &QPushButton::clicked, this, &TForm1::BitBtn3Click);
+    connect(BitBtn1, &QPushButton::clicked, this, &TForm1::BitBtn1Click);
+    connect(BitBtn2, &QPushButton::clicked, this, &TForm1::BitBtn2Click);
+
+    Image22 = new PictureBox(pictures::warningSign, centre_);
+    Image22->setObjectName(QStringLiteral("Image22"));
+    Image22->setGeometry(480, 248, 32, 32);
+    Image22->hide();
+    Label30 = wrappedLabel(centre_, QStringLiteral("Attention, les parametres ont changé"), QRect(464, 288, 73, 39));
+    Label30->setObjectName(QStringLiteral("Label30"));
+    setBackground(Label30, QColor(255, 255, 0));
+    Label30->hide();
+
+    Memo1 = new QPlainTextEdit(QStringLiteral("Memo1"), centre_);
+    Memo1->setObjectName(QStringLiteral("Memo1"));
+    Memo1->setGeometry(472, 40, 41, 17);
+    Memo1->hide();
+}
+
+void TForm1::buildResults()
+{
+    label(centre_, QStringLiteral("Phase1"), 96, 336);
+    label(centre_, QStringLiteral("Phase2"), 216, 336);
+    label(centre_, QStringLiteral("Phase3"), 328, 336);
+    label(centre_, QStringLiteral("Neutre"), 432, 336);
+    label(centre_, QStringLiteral("Directe"), 96, 416);
+    label(centre_, QStringLiteral("Inverse"), 216, 416);
+    label(centre_, QStringLiteral("Constante"), 328, 416);
+
+    label(centre_, QStringLiteral("Courants en ligne: "), 8, 360);
+    label(centre_, QStringLiteral("Tensions(charge):"), 8, 392);
+    label(centre_, QStringLiteral("Composantes "), 8, 440);
+    wrappedLabel(centre_, QStringLiteral("symétriques des courants:"), QRect(8, 456, 64, 26));
+    label(centre_, QStringLiteral("Composantes "), 8, 488);
+    wrappedLabel(centre_, QStringLiteral("symétriques des tensions:"), QRect(8, 504, 62, 26));
+
+    using kelvoran::ResultLabel;
+    const struct {
+        ResultLabel label;
+        int x, y;
+    } places[kelvoran::kResultLabelCount] = {
+        {ResultLabel::Label25, 432, 392}, {ResultLabel::Label2, 96, 360},   {ResultLabel::Label3, 216, 360},
+        {ResultLabel::Label4, 328, 360},  {ResultLabel::Label32, 432, 360}, {ResultLabel::Label6, 96, 392},
+        {ResultLabel::Label7, 216, 392},  {ResultLabel::Label8, 328, 392},  {ResultLabel::Label12, 328, 496},
+        {ResultLabel::Label38, 96, 448},  {ResultLabel::Label39, 216, 448}, {ResultLabel::Label40, 328, 448},
+        {ResultLabel::Label10, 96, 496},  {ResultLabel::Label11, 216, 496},
+    };
+    for (const auto& place : places) {
+        auto* l = new QLabel(centre_);
+        l->setObjectName(QString::fromLatin1(kelvoran::resultLabelName(place.label)));
+        l->setTextFormat(Qt::PlainText);
+        setBackground(l, QColor(192, 192, 192));
+        l->move(place.x, place.y);
+        l->adjustSize();
+        results_[static_cast<std::size_t>(place.label)] = l;
+    }
+}
+
+void TForm1::buildMenu()
+{
+    QMenuBar* bar = menuBar();
+    bar->setObjectName(QStringLiteral("MainMenu1"));
+    auto add = [&](const char* name, const QString& caption, void (TForm1::*handler)()) {
+        QAction* a = bar->addAction(caption);
+        a->setObjectName(QString::fromLatin1(name));
+        connect(a, &QAction::triggered, this, handler);
+        return a;
+    };
+    add("Quitter1", QStringLiteral("Quitter"), &TForm1::Quitter1Click);
+    QAction* copy = add("Copier1", QStringLiteral("Copier données"), &TForm1::Copier1Click);
+    copy->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
+    add("Paramtres1", QStringLiteral("Paramètres"), &TForm1::Paramtres1Click);
+    add("Apropos1", QStringLiteral("A propos"), &TForm1::Apropos1Click);
+}
+
+void TForm1::FormCreate()
+{
+    kelvoran::initializeDefaults(installation, settings);
+    for (Switch s : {Switch::Line1, Switch::Line2, Switch::Line3, Switch::Neutral})
+        showSwitchPictures(s);
+    showVeffCaption();
+    solve();
+}
+
+void TForm1::solve()
+{
+    kelvoran::solveInstallation(installation, settings, *this);
+}
+
+void TForm1::showVeffCaption()
+{
+    Label26->setText(QStringLiteral("Veff = ") + QString::fromStdString(kelvoran::formatNumber(installation.veff))
+                     + QStringLiteral(" V"));
+    Label26->adjustSize();
+}
+
+std::string TForm1::fieldText(int index) const
+{
+    return edits_.at(static_cast<std::size_t>(index))->text().toStdString();
+}
+
+void TForm1::setResultText(kelvoran::ResultLabel label, const std::string& text)
+{
+    QLabel* l = results_[static_cast<std::size_t>(label)];
+    l->setText(QString::fromStdString(text));
+    l->adjustSize();
+}
+
+void TForm1::reportShortCircuit()
+{
+    showConfirmation(this, QStringLiteral("Attention:court-circuit"));
+}
+
+void TForm1::markParametersChanged()
+{
+    Image22->show();
+    Label30->show();
+}
+
+void TForm1::hideWarning()
+{
+    Image22->hide();
+    Label30->hide();
+}
+
+bool& TForm1::switchState(Switch which)
+{
+    switch (which) {
+    case Switch::Line1: return installation.line1Closed;
+    case Switch::Line2: return installation.line2Closed;
+    case Switch::Line3: return installation.line3Closed;
+    case Switch::Neutral: break;
+    }
+    return installation.neutralClosed;
+}
+
+void TForm1::showSwitchPictures(Switch which)
+{
+    const bool closed = switchState(which);
+    const SwitchPictures& pics = switches_[static_cast<std::size_t>(which)];
+    pics.closed->setVisible(closed);
+    pics.open->setVisible(!closed);
+}
+
+void TForm1::toggleSwitch(Switch which)
+{
+    bool& closed = switchState(which);
+    closed = !closed;
+    showSwitchPictures(which);
+}
+
+void TForm1::Image1Click()
+{
+    toggleSwitch(Switch::Line1);
+    markParametersChanged();
+}
+
+void TForm1::Image2Click()
+{
+    toggleSwitch(Switch::Line1);
+    markParametersChanged();
+}
+
+void TForm1::Image4Click()
+{
+    toggleSwitch(Switch::Line2);
+    markParametersChanged();
+}
+
+void TForm1::Image5Click()
+{
+    toggleSwitch(Switch::Line2);
+    markParametersChanged();
+}
+
+void TForm1::Image7Click()
+{
+    toggleSwitch(Switch::Line3);
+    markParametersChanged();
+}
+
+void TForm1::Image8Click()
+{
+    toggleSwitch(Switch::Line3);
+    markParametersChanged();
+}
+
+// The neutral's pictures mark the change before they toggle.
+void TForm1::Image10Click()
+{
+    markParametersChanged();
+    toggleSwitch(Switch::Neutral);
+}
+
+void TForm1::Image11Click()
+{
+    markParametersChanged();
+    toggleSwitch(Switch::Neutral);
+}
+
+void TForm1::BitBtn3Click()
+{
+    hideWarning();
+    solve();
+}
+
+// After a short circuit the diagram still shows what the installation holds;
+// a FloatError from the solver leaves the diagram window untouched.
+void TForm1::BitBtn1Click()
+{
+    hideWarning();
+    solve();
+    Form4->show();
+    showVeffCaption();
+    Form4->redraw();
+}
+
+void TForm1::BitBtn2Click()
+{
+    Form3->show();
+}
+
+void TForm1::Quitter1Click()
+{
+    close();
+}
+
+void TForm1::Copier1Click()
+{
+    const QString report = QString::fromStdString(kelvoran::buildReport(installation));
+    Memo1->setPlainText(report);
+    Memo1->selectAll();
+    // The text control turns CR LF into bare line feeds when it copies, so
+    // the exact report goes to the clipboard itself.
+    QGuiApplication::clipboard()->setText(report);
+}
+
+void TForm1::Paramtres1Click()
+{
+    solve();
+    PagesDlg->show();
+}
+
+void TForm1::Apropos1Click()
+{
+    AboutBox->show();
+}
+
+void TForm1::closeEvent(QCloseEvent* event)
+{
+    QMainWindow::closeEvent(event);
+    // Closing the main window ends the program, whatever else is open.
+    if (event->isAccepted())
+        QCoreApplication::quit();
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event)
+{
+    // A line edit claims Ctrl+C even with nothing to copy, which would keep
+    // the menu's "Copier données" from ever firing while a field has focus.
+    if (event->type() == QEvent::ShortcutOverride) {
+        auto* edit = qobject_cast<QLineEdit*>(watched);
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (edit && !edit->hasSelectedText() && key->matches(QKeySequence::Copy)) {
+            event->ignore();
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}

@@ -1,0 +1,22 @@
+#pragma once
+// About box: one sentence about the program and an OK button that hides it.
+#include <QDialog>
+
+class QPushButton;
+
+class TAboutBox : public QDialog {
+    Q_OBJECT
+public:
+    explicit TAboutBox(QWidget* parent = nullptr);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void OKButtonClick();
+
+    QPushButton* OKButton = nullptr;
+    bool placed_ = false;
+};
+
+extern TAboutBox* AboutBox;

@@ -1,0 +1,121 @@
+#include "calcmodeleserie.h"
+
+#include "application.h"
+#include "pictures.h"
+
+#include "model/fperror.h"
+#include "numtext/numtext.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPushButton>
+
+TForm3* Form3 = nullptr;
+
+namespace {
+
+struct SeriesPair {
+    double rs;
+    double xs;
+};
+
+// Rs = Rp·Xp² / (Rp² + Xp²), Xs = Rp²·Xp / (Rp² + Xp²). Formed in long
+// double, where neither the squares of any finite double nor the cubes
+// overflow and the denominator is zero only when both inputs are; both
+// results are no larger than the inputs, so they always fit a double.
+SeriesPair seriesFromParallel(double rp, double xp)
+{
+    const long double r = rp, x = xp;
+    const long double d = r * r + x * x;
+    return {kelvoran::toDouble(kelvoran::checkedDivL(r * x * x, d)),
+            kelvoran::toDouble(kelvoran::checkedDivL(r * r * x, d))};
+}
+
+QLineEdit* field(QWidget* parent, const char* name, const QString& text, int x, int y)
+{
+    auto* e = new QLineEdit(text, parent);
+    e->setObjectName(QString::fromLatin1(name));
+    e->setGeometry(x, y, 73, 21);
+    return e;
+}
+
+void caption(QWidget* parent, const char* name, const QString& text, int x, int y)
+{
+    auto* l = new QLabel(text, parent);
+    l->setObjectName(QString::fromLatin1(name));
+    l->move(x, y);
+    l->adjustSize();
+}
+
+} // namespace
+
+TForm3::TForm3(QWidget* parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("Form3"));
+    setWindowTitle(QStringLiteral("Calcul du modèle série"));
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                   | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    setFont(windowFont());
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, QColor(192, 192, 192));
+    setPalette(pal);
+    setAutoFillBackground(true);
+
+    Edit1 = field(this, "Edit1", QStringLiteral("10"), 32, 32);
+    Edit2 = field(this, "Edit2", QStringLiteral("10"), 32, 120);
+    BitBtn1 = new QPushButton(QStringLiteral("Calculer"), this);
+    BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
+    BitBtn1->setGeometry(184, 64, 89, 57);
+    BitBtn1->setIcon(pictures::iconFrom(pictures::calculator, QSize(16, 16)));
+    Edit3 = field(this, "Edit3", QString(), 304, 72);
+    Edit4 = field(this, "Edit4", QString(), 416, 72);
+    Edit3->setReadOnly(true);
+    Edit4->setReadOnly(true);
+    caption(this, "Label1", QStringLiteral("Rp"), 120, 24);
+    caption(this, "Label2", QStringLiteral("Xp/j"), 120, 144);
+    caption(this, "Label3", QStringLiteral("Rs"), 296, 48);
+    caption(this, "Label4", QStringLiteral("Xs/j"), 408, 48);
+    connect(BitBtn1, &QPushButton::clicked, this, &TForm3::BitBtn1Click);
+
+    setTabOrder(Edit1, Edit2);
+    setTabOrder(Edit2, BitBtn1);
+    setTabOrder(BitBtn1, Edit3);
+    setTabOrder(Edit3, Edit4);
+
+    // Outer size 528 by 218 with the usual frame: the client area below.
+    resize(520, 184);
+    move(376, 511);
+}
+
+void TForm3::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.setPen(Qt::black);
+    p.setBrush(Qt::white);
+    // Boxes framing the four fields (outline drawn inside their size).
+    for (const QRect& box : {QRect(24, 24, 89, 49), QRect(24, 112, 89, 49), QRect(296, 64, 89, 49),
+                             QRect(408, 64, 89, 49)})
+        p.drawRect(box.adjusted(0, 0, -1, -1));
+    // One-pixel wires: the parallel pair's rails and leads, the lead to the
+    // button, and the series pair's line.
+    const QRect wires[] = {
+        {8, 48, 1, 89},   {8, 48, 17, 1},  {8, 136, 17, 1},  {136, 48, 1, 89}, {112, 48, 25, 1},
+        {112, 136, 25, 1}, {136, 88, 33, 1}, {280, 88, 17, 1}, {384, 88, 25, 1}, {496, 88, 17, 1},
+    };
+    for (const QRect& w : wires)
+        p.fillRect(w, Qt::black);
+}
+
+void TForm3::BitBtn1Click()
+{
+    const double rp = kelvoran::parseNumber(Edit1->text().toStdString());
+    const double xp = kelvoran::parseNumber(Edit2->text().toStdString());
+    if (rp == 0 && xp == 0) {
+        showConfirmation(this, QStringLiteral("Attention"));
+        return;
+    }
+    const SeriesPair s = seriesFromParallel(rp, xp);
+    Edit3->setText(QString::fromStdString(kelvoran::formatNumber(s.rs)));
+    Edit4->setText(QString::fromStdString(kelvoran::formatNumber(s.xs)));
+}
