@@ -311,6 +311,9 @@ void TForm1::buildResults()
         auto* l = new QLabel(centre_);
         l->setObjectName(QString::fromLatin1(kelvoran::resultLabelName(place.label)));
         l->setTextFormat(Qt::PlainText);
+        // A selected result copies itself with Ctrl+C; with nothing selected
+        // the shortcut still copies the whole report.
+        l->setTextInteractionFlags(Qt::TextSelectableByMouse);
         setBackground(l, QColor(192, 192, 192));
         l->move(place.x, place.y);
         l->adjustSize();

@@ -1,10 +1,217 @@
 #include "graphfresnel.h"
 
+#include "Unit1.h"
+#include "diagram/emf/emfdiagram.h"
+#include "diagram/qtsurfaces.h"
+
+#include <QBuffer>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QIcon>
+#include <QMimeData>
+#include <QPainter>
+#include <QPainterPath>
+#include <QResizeEvent>
+#include <QScopedValueRollback>
+#include <QToolBar>
+#include <QToolButton>
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+#include <numbers>
+
 TForm4* Form4 = nullptr;
 
-TForm4::TForm4(QWidget* parent) : QWidget(parent)
+namespace {
+
+constexpr int kIconSize = 32;
+
+// Three phasors from one origin with arrow heads, the diagram in small.
+void paintPhasors(QPainter& p, QPointF origin, double length, double width)
 {
-    setWindowTitle(QStringLiteral("Form4"));
+    const struct {
+        double angle;
+        QColor color;
+    } arrows[] = {{0.35, Qt::black}, {2.45, QColor(255, 0, 0)}, {4.55, QColor(0, 128, 0)}};
+    for (const auto& a : arrows) {
+        const QPointF tip = origin + QPointF(std::cos(a.angle), -std::sin(a.angle)) * length;
+        p.setPen(QPen(a.color, width, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(origin, tip);
+        const double head = length * 0.3;
+        for (double side : {-0.45, 0.45}) {
+            const double back = a.angle + std::numbers::pi + side;
+            p.drawLine(tip, tip + QPointF(std::cos(back), -std::sin(back)) * head);
+        }
+    }
 }
 
-void TForm4::redraw() {}
+// The tool button: a sheet with the diagram on it over a clipboard board.
+QIcon copyIcon()
+{
+    QPixmap pixmap(kIconSize, kIconSize);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor(90, 60, 30), 1));
+    p.setBrush(QColor(190, 140, 80));
+    p.drawRoundedRect(QRectF(3.5, 3.5, 22, 27), 2, 2);
+    p.setBrush(QColor(160, 160, 160));
+    p.drawRect(QRectF(9.5, 1.5, 10, 5));
+    p.setPen(QPen(Qt::darkGray, 1));
+    p.setBrush(Qt::white);
+    p.drawRect(QRectF(9.5, 9.5, 21, 21));
+    paintPhasors(p, QPointF(20, 20), 8, 1.4);
+    return QIcon(pixmap);
+}
+
+// The window: the phasors on a white disc.
+QIcon diagramWindowIcon()
+{
+    QIcon icon;
+    for (int size : {16, 32, 48}) {
+        QPixmap pixmap(size, size);
+        pixmap.fill(Qt::transparent);
+        QPainter p(&pixmap);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setPen(QPen(QColor(60, 60, 60), size / 16.0));
+        p.setBrush(Qt::white);
+        const double r = size / 2.0 - size / 32.0;
+        p.drawEllipse(QPointF(size / 2.0, size / 2.0), r, r);
+        paintPhasors(p, QPointF(size / 2.0, size / 2.0), r * 0.8, size / 14.0);
+        icon.addPixmap(pixmap);
+    }
+    return icon;
+}
+
+QByteArray encodePng(const QImage& image)
+{
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    // A mostly white picture needs little compression effort; this keeps a
+    // large copy quick.
+    image.save(&buffer, "PNG", 80);
+    return png;
+}
+
+} // namespace
+
+TImage::TImage(QWidget* parent) : QWidget(parent) {}
+
+void TImage::paintEvent(QPaintEvent*)
+{
+    if (picture_.isNull())
+        return;
+    QPainter p(this);
+    p.drawImage(QPoint(0, 0), picture_);
+}
+
+TForm4::TForm4(QWidget* parent) : QWidget(parent, Qt::Window)
+{
+    setObjectName(QStringLiteral("Form4"));
+    setWindowTitle(QStringLiteral("Form4"));
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                   | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    setWindowIcon(diagramWindowIcon());
+
+    ToolBar1 = new QToolBar(this);
+    ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
+    ToolBar1->setMovable(false);
+    ToolBar1->setFloatable(false);
+    ToolBar1->setIconSize(QSize(kIconSize, kIconSize));
+    ToolBar1->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    ToolBar1->setContentsMargins(0, 0, 0, 0);
+
+    ToolButton1 = new QToolButton(ToolBar1);
+    ToolButton1->setObjectName(QStringLiteral("ToolButton1"));
+    ToolButton1->setIcon(copyIcon());
+    ToolButton1->setIconSize(QSize(kIconSize, kIconSize));
+    ToolButton1->setFixedSize(39, 38);
+    ToolButton1->setAutoRaise(true);
+    ToolBar1->addWidget(ToolButton1);
+    connect(ToolButton1, &QToolButton::clicked, this, [this] { ToolButton1Click(); });
+
+    Image1 = new TImage(this);
+    Image1->setObjectName(QStringLiteral("Image1"));
+
+    // The outer size is the design's: take off the frame, where the window
+    // system tells it before the window is shown.
+    create();
+    const QSize frameExtra = frameGeometry().size() - size();
+    move(307, 142);
+    resize(450 - frameExtra.width(), 517 - frameExtra.height());
+    // Hidden, the window gets no resize event until it is first shown, yet
+    // others redraw on Image1 before that: apply the size rule and place the
+    // controls now, without drawing (the first show redraws anyway).
+    resize(width(), frameGeometry().width() + kHeightOverWidth - frameExtra.height());
+    layoutControls();
+    setAttribute(Qt::WA_PendingResizeEvent, false);
+}
+
+void TForm4::layoutControls()
+{
+    ToolBar1->setGeometry(0, 0, width(), kToolBarHeight);
+    Image1->setGeometry(0, kToolBarHeight, width(), std::max(0, height() - kToolBarHeight));
+}
+
+void TForm4::redraw()
+{
+    kelvoran::drawDiagramBitmap(Image1->picture(), installation, settings, Image1->width(), Image1->height());
+    Image1->update();
+}
+
+// The native window exists since construction, below windows made later:
+// without a window manager nothing would bring it up when shown.
+void TForm4::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    raise();
+}
+
+void TForm4::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    retaille();
+}
+
+// The user sets the width only: the outer height follows it. Changing the
+// height raises this handler again from inside itself; that inner run only
+// places the controls, and the outer run draws once at the final size, so a
+// drawing error is reported once.
+void TForm4::retaille()
+{
+    const QScopedValueRollback<int> depth(retailleDepth_, retailleDepth_ + 1);
+
+    const int frameExtra = frameGeometry().height() - height();
+    const int wanted = frameGeometry().width() + kHeightOverWidth - frameExtra;
+    layoutControls();
+    if (retailleDepth_ > 1)
+        return;
+    if (height() != wanted) {
+        resize(width(), wanted);
+        layoutControls();
+    }
+    redraw();
+}
+
+void TForm4::ToolButton1Click()
+{
+    const int w = Image1->width();
+    const int h = Image1->height();
+    // Everything is drawn before the clipboard is touched: a FloatError
+    // leaves the clipboard as it was.
+    const QByteArray svg = kelvoran::drawDiagramMetafile(installation, settings, w, h);
+    const QByteArray emf = kelvoran::drawDiagramEmf(installation, settings, w, h);
+    QImage image;
+    kelvoran::drawDiagramBitmap(image, installation, settings, w, h);
+    const QByteArray png = encodePng(image);
+
+    auto mime = std::make_unique<QMimeData>();
+    mime->setData(QStringLiteral("image/svg+xml"), svg);
+    mime->setData(QStringLiteral("image/emf"), emf);
+    mime->setData(QStringLiteral("image/x-emf"), emf);
+    mime->setData(QStringLiteral("application/x-openoffice-emf;windows_formatname=\"Image EMF\""), emf);
+    mime->setData(QStringLiteral("image/png"), png);
+    QGuiApplication::clipboard()->setMimeData(mime.release());
+}

@@ -1,0 +1,75 @@
+// The diagram window under load: a storm of resizes (each one a size rule
+// and a full redraw at the new size) and the clipboard copy (SVG, EMF and
+// PNG). Runs offscreen unless a platform is chosen.
+#include "Unit1.h"
+#include "application.h"
+#include "graphfresnel.h"
+
+#include <QClipboard>
+#include <QElapsedTimer>
+#include <QToolButton>
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+void resizeStep(int width)
+{
+    Form4->resize(width, width);
+    QCoreApplication::processEvents();
+}
+
+// 50 widths from 300 to 1600 pixels; the counters give the per-step times.
+void BM_ResizeStorm(benchmark::State& state)
+{
+    constexpr int kSteps = 50;
+    std::vector<double> steps;
+    for (auto _ : state) {
+        for (int i = 0; i < kSteps; ++i) {
+            const int width = 300 + (1600 - 300) * i / (kSteps - 1);
+            QElapsedTimer clock;
+            clock.start();
+            resizeStep(width);
+            steps.push_back(static_cast<double>(clock.nsecsElapsed()) / 1e6);
+        }
+        benchmark::DoNotOptimize(Form4->image()->picture().constBits());
+    }
+    std::sort(steps.begin(), steps.end());
+    state.counters["median_step_ms"] = steps[steps.size() / 2];
+    state.counters["p90_step_ms"] = steps[steps.size() * 9 / 10];
+    state.counters["max_step_ms"] = steps.back();
+}
+BENCHMARK(BM_ResizeStorm)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+// One copy at a given client width (the design width is 450).
+void BM_Copy(benchmark::State& state)
+{
+    resizeStep(static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        Form4->ToolButton1Click();
+        benchmark::DoNotOptimize(QGuiApplication::clipboard()->mimeData());
+    }
+    state.counters["image_px"] = Form4->image()->width();
+}
+BENCHMARK(BM_Copy)->Arg(450)->Arg(1000)->Arg(1600)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    KelvoranApplication app(argc, argv);
+    createApplicationWindows();
+    Form4->show();
+    QCoreApplication::processEvents();
+
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    destroyApplicationWindows();
+    return 0;
+}
