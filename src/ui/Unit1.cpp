@@ -313,7 +313,8 @@ void TForm1::buildResults()
         l->setTextFormat(Qt::PlainText);
         // A selected result copies itself with Ctrl+C; with nothing selected
         // the shortcut still copies the whole report.
-        l->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        l->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+        l->installEventFilter(this);
         setBackground(l, QColor(192, 192, 192));
         l->move(place.x, place.y);
         l->adjustSize();
@@ -528,6 +529,12 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
         auto* key = static_cast<QKeyEvent*>(event);
         if (edit && !edit->hasSelectedText() && key->matches(QKeySequence::Copy)) {
             event->ignore();
+            return true;
+        }
+        // A result label is read-only: it only claims Ctrl+C for its own selection.
+        auto* label = qobject_cast<QLabel*>(watched);
+        if (label && label->hasSelectedText() && key->matches(QKeySequence::Copy)) {
+            event->accept();
             return true;
         }
     }

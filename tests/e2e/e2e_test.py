@@ -114,6 +114,21 @@ class Session:
         """Click at client coordinates of the main window (below the menu bar)."""
         self.click(self.main, x, y + self.menu_height)
 
+    def put_aside(self, window):
+        """Drags a secondary window out of the main window's way (there is no
+        window manager to raise windows on click)."""
+        self.xdo("windowmove", "--sync", window, "820", "0")
+        time.sleep(0.1)
+
+    def select_label(self, x, y, width):
+        """Selects a result label's text with a mouse drag, client coordinates."""
+        y += self.menu_height
+        self.xdo("mousemove", "--window", self.main, str(x + 1), str(y))
+        self.xdo("mousedown", "1")
+        self.xdo("mousemove", "--window", self.main, str(x + width), str(y))
+        self.xdo("mouseup", "1")
+        time.sleep(0.1)
+
     def focus(self, window):
         self.xdo("windowfocus", "--sync", window)
 
@@ -125,7 +140,7 @@ class Session:
     def type(self, window, text):
         self.focus(window)
         if text:
-            self.xdo("type", "--delay", "20", text)
+            self.xdo("type", "--delay", "20", "--", text)
         time.sleep(0.05)
 
     def clipboard(self, target=None, timeout=3.0):
@@ -223,7 +238,12 @@ def scenario_neutral_open_polar(s: Session, dialog_clicks):
         s.click(dlg, x, y)
     state = oracle.solve(DEFAULT_FIELDS, [True] * 3, False)
     compare_report(copy_report(s), oracle.report(state), "neutral open, polar")
-    return state
+    # One result read back as a user would: select Label6 (VZ1) and copy it.
+    s.select_label(96, 392, 110)
+    label = copy_report(s).decode()
+    expected = oracle.label_text(state["vz"][0], False)
+    check(label == expected, f"Label6 reads {label!r}, expected {expected!r}")
+    s.put_aside(dlg)
 
 
 def scenario_short_circuit(s: Session):
@@ -249,7 +269,7 @@ def scenario_diagram_copy(s: Session, toolbutton):
           f"diagram window is {width}x{height}, the height should follow the width")
     s.clear_clipboard()
     s.click(form4, *toolbutton)
-    targets = s.clipboard("TARGETS").decode().split()
+    targets = s.clipboard("TARGETS").decode().splitlines()
     for t in ("image/svg+xml", "image/png", "image/emf", "image/x-emf",
               'application/x-openoffice-emf;windows_formatname="Image EMF"'):
         check(t in targets, f"clipboard TARGETS lacks {t}: {targets}")
@@ -271,6 +291,7 @@ def scenario_diagram_copy(s: Session, toolbutton):
     check(emf[:4] == b"\x01\x00\x00\x00" and emf[40:44] == b" EMF", "image/emf is not an enhanced metafile")
     png = s.clipboard("image/png")
     check(png[:8] == b"\x89PNG\r\n\x1a\n", "image/png is not a PNG")
+    s.put_aside(form4)
 
 
 def scenario_series_calculator(s: Session):
@@ -284,6 +305,7 @@ def scenario_series_calculator(s: Session):
         s.key(calc, "ctrl+a", "ctrl+c")
         results.append(s.clipboard().decode())
     check(results == ["5", "5"], f"series calculator shows {results}, expected ['5', '5']")
+    s.put_aside(calc)
 
 
 def scenario_quit(s: Session):
@@ -356,7 +378,7 @@ def main():
 # Diagram window tool button (window coordinates) and the clicks that select
 # "Ecriture sous forme polaire" in the parameters dialog (dialog coordinates).
 TOOLBUTTON = (20, 20)
-POLAR_CLICKS = []
+POLAR_CLICKS = [(350, 18), (80, 86)]
 
 if __name__ == "__main__":
     sys.exit(main())
