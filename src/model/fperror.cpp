@@ -17,24 +17,9 @@ const char* FloatError::messageFor(Kind kind) noexcept
     return "Opération en virgule flottante incorrecte";
 }
 
-double checkFinite(double v)
+void raiseFloatError(FloatError::Kind kind)
 {
-    if (std::isnan(v))
-        throw FloatError(FloatError::Kind::InvalidOperation);
-    if (std::isinf(v))
-        throw FloatError(FloatError::Kind::Overflow);
-    return v;
-}
-
-double toDouble(long double v)
-{
-    if (std::isnan(v))
-        throw FloatError(FloatError::Kind::InvalidOperation);
-    // A value beyond the largest double would round to infinity on store.
-    const double d = static_cast<double>(v);
-    if (std::isinf(d))
-        throw FloatError(FloatError::Kind::Overflow);
-    return d;
+    throw FloatError(kind);
 }
 
 long double checkedDivL(long double a, long double b)

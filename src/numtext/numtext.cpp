@@ -297,20 +297,26 @@ std::string formatNumber(double x)
     return formatExponent(std::string_view(e, 11));
 }
 
+namespace {
+std::string joined(const std::string& a, std::string_view separator, const std::string& b)
+{
+    std::string out;
+    out.reserve(a.size() + separator.size() + b.size());
+    out += a;
+    out += separator;
+    out += b;
+    return out;
+}
+} // namespace
+
 std::string formatAlgebraic(TComplexe z, std::string_view separator)
 {
-    std::string out = formatNumber(z.re);
-    out += separator;
-    out += formatNumber(z.im);
-    return out;
+    return joined(formatNumber(z.re), separator, formatNumber(z.im));
 }
 
 std::string formatPolar(TComplexe z, std::string_view separator)
 {
-    std::string out = formatNumber(cmodule(z));
-    out += separator;
-    out += formatNumber(cargument(z));
-    return out;
+    return joined(formatNumber(cmodule(z)), separator, formatNumber(cargument(z)));
 }
 
 } // namespace kelvoran
