@@ -8,5 +8,13 @@ export XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-/tmp/kelvoran-xdg-$(id -u)}"
 mkdir -p "$XDG_RUNTIME_DIR" && chmod 0700 "$XDG_RUNTIME_DIR"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build -j2
-cd build
-ctest -j2 --output-on-failure --timeout 300
+(cd build && ctest -j2 --output-on-failure --timeout 300)
+
+# The same suite built with AddressSanitizer, UndefinedBehaviorSanitizer and
+# LeakSanitizer (about 2 minutes more on 2 cores). The end-to-end scenarios
+# drive the plain build only.
+export ASAN_OPTIONS=detect_leaks=1
+export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp"
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKELVORAN_SANITIZE=ON -DKELVORAN_BENCH=OFF >/dev/null
+cmake --build build-asan -j2
+(cd build-asan && ctest -j2 --output-on-failure --timeout 600 -E e2e)

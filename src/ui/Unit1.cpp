@@ -260,8 +260,8 @@ void TForm1::buildSideColumn()
     BitBtn3->setToolTip(QStringLiteral("Calculs"));
     BitBtn1->setToolTip(QStringLiteral("Calculs et diagramme de Fresnel"));
     BitBtn2->setToolTip(QStringLiteral("Calcul du modèle série"));
-    connect(BitBtn3, &QPushButton::clicked, this, &TForm1::BitBtn3Click);
-    connect(BitBtn1, &QPushButton::clicked, this, &TForm1::BitBtn1Click);
+    connect(BitBtn3, &QPushButton::clicked, this, guarded([this] { BitBtn3Click(); }));
+    connect(BitBtn1, &QPushButton::clicked, this, guarded([this] { BitBtn1Click(); }));
     connect(BitBtn2, &QPushButton::clicked, this, &TForm1::BitBtn2Click);
 
     Image22 = new PictureBox(pictures::warningSign, centre_);
@@ -329,7 +329,7 @@ void TForm1::buildMenu()
     auto add = [&](const char* name, const QString& caption, void (TForm1::*handler)()) {
         QAction* a = bar->addAction(caption);
         a->setObjectName(QString::fromLatin1(name));
-        connect(a, &QAction::triggered, this, handler);
+        connect(a, &QAction::triggered, this, guarded([this, handler] { (this->*handler)(); }));
         return a;
     };
     add("Quitter1", QStringLiteral("Quitter"), &TForm1::Quitter1Click);

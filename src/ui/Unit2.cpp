@@ -1,6 +1,7 @@
 #include "Unit2.h"
 
 #include "Unit1.h"
+#include "application.h"
 #include "graphfresnel.h"
 #include "numtext/numtext.h"
 
@@ -198,7 +199,7 @@ void TPagesDlg::buildGraphicsPage(QWidget* page)
         label->adjustSize();
         colorLabels_[static_cast<std::size_t>(index)] = {label, colors[index].field};
         const ColorLabel entry = colorLabels_[static_cast<std::size_t>(index)];
-        connect(label, &TClickLabel::clicked, this, [this, entry] { colorChoice(entry); });
+        connect(label, &TClickLabel::clicked, this, guarded([this, entry] { colorChoice(entry); }));
     };
 
     constexpr int kLeft = 8;
@@ -224,7 +225,7 @@ void TPagesDlg::buildGraphicsPage(QWidget* page)
     label26->setCursor(Qt::PointingHandCursor);
     label26->setWordWrap(true);
     label26->setGeometry(kRight, 24, 110, label26->heightForWidth(110));
-    connect(label26, &TClickLabel::clicked, this, [this] { Label26Click(); });
+    connect(label26, &TClickLabel::clicked, this, guarded([this] { Label26Click(); }));
     Label27 = new QLabel(QStringLiteral("1"), page);
     Label27->setObjectName(QStringLiteral("Label27"));
     Label27->setGeometry(kRight + 116, 24, 20, 15);
@@ -234,7 +235,7 @@ void TPagesDlg::buildGraphicsPage(QWidget* page)
     label28->setCursor(Qt::PointingHandCursor);
     label28->setWordWrap(true);
     label28->setGeometry(kRight, 72, 110, label28->heightForWidth(110));
-    connect(label28, &TClickLabel::clicked, this, [this] { Label28Click(); });
+    connect(label28, &TClickLabel::clicked, this, guarded([this] { Label28Click(); }));
     Label29 = new QLabel(QStringLiteral("1"), page);
     Label29->setObjectName(QStringLiteral("Label29"));
     Label29->setGeometry(kRight + 116, 72, 20, 15);
@@ -253,8 +254,10 @@ QCheckBox* TPagesDlg::addOption(QWidget* page, const char* name, const QString& 
     box->setChecked(ticked);
     // Display option: the setting follows the tick, then the diagram is redrawn.
     connect(box, &QCheckBox::toggled, this, [field](bool ticked) {
-        settings.*field = ticked;
-        Form4->redraw();
+        runHandler([&] {
+            settings.*field = ticked;
+            Form4->redraw();
+        });
     });
     return box;
 }
@@ -280,7 +283,7 @@ void TPagesDlg::buildFresnelPage(QWidget* page)
     label2->setObjectName(QStringLiteral("Label2"));
     label2->setCursor(Qt::PointingHandCursor);
     label2->setGeometry(8, 96, 190, 16);
-    connect(label2, &TClickLabel::clicked, this, [this] { Entrveff(); });
+    connect(label2, &TClickLabel::clicked, this, guarded([this] { Entrveff(); }));
     auto* label3 = new QLabel(QStringLiteral("V1"), page);
     label3->setObjectName(QStringLiteral("Label3"));
     label3->setGeometry(204, 96, 20, 16);
@@ -288,7 +291,7 @@ void TPagesDlg::buildFresnelPage(QWidget* page)
     Edit1->setObjectName(QStringLiteral("Edit1"));
     Edit1->setCursor(Qt::PointingHandCursor);
     Edit1->setGeometry(228, 92, 81, 23);
-    connect(Edit1, &TClickEdit::clicked, this, [this] { Entrveff(); });
+    connect(Edit1, &TClickEdit::clicked, this, guarded([this] { Entrveff(); }));
 
     auto* checkBox3 = addOption(page, "CheckBox3", QStringLiteral("Affichage des courants de ligne"),
                                 true, &DisplaySettings::showLineCurrents);
@@ -320,7 +323,7 @@ void TPagesDlg::buildCalculationPage(QWidget* page)
     for (QRadioButton* button : {RadioButton1, RadioButton2})
         connect(button, &QRadioButton::toggled, this, [this](bool selected) {
             if (selected)
-                notationChange();
+                runHandler([this] { notationChange(); });
         });
 }
 

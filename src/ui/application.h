@@ -5,17 +5,16 @@
 #include <QApplication>
 #include <QFont>
 
-namespace kelvoran {
-class FloatError;
-}
+#include "model/fperror.h"
 
 class KelvoranApplication : public QApplication {
     Q_OBJECT
 public:
     KelvoranApplication(int& argc, char** argv);
 
-    // An arithmetic error ends the handler that raised it; the error box
-    // reports it and the program goes on. Every other exception is left alone.
+    // Last resort for an arithmetic error that a handler did not catch
+    // (see runHandler): the error box reports it and the program goes on.
+    // Every other exception is left alone.
     bool notify(QObject* receiver, QEvent* event) override;
 };
 
@@ -29,6 +28,27 @@ QFont windowFont();
 
 // The application's error box for an arithmetic error.
 void showErrorBox(const kelvoran::FloatError& error);
+
+// Runs a handler; an arithmetic error ends it where it was raised and shows
+// the error box. Handlers are connected through this rather than letting the
+// error unwind through Qt's event delivery, which is built without exception
+// support and leaks what it was holding on the way.
+template <class Handler>
+void runHandler(Handler&& handler)
+{
+    try {
+        handler();
+    } catch (const kelvoran::FloatError& error) {
+        showErrorBox(error);
+    }
+}
+
+// The same, as a slot: connect(button, &QPushButton::clicked, this, guarded([this] { ... })).
+template <class Handler>
+auto guarded(Handler handler)
+{
+    return [handler = std::move(handler)] { runHandler(handler); };
+}
 
 // The confirmation box: question icon, title "Confirmation", one OK button.
 void showConfirmation(QWidget* parent, const QString& text);

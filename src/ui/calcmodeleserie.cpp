@@ -76,7 +76,7 @@ TForm3::TForm3(QWidget* parent) : QWidget(parent)
     caption(this, "Label2", QStringLiteral("Xp/j"), 120, 144);
     caption(this, "Label3", QStringLiteral("Rs"), 296, 48);
     caption(this, "Label4", QStringLiteral("Xs/j"), 408, 48);
-    connect(BitBtn1, &QPushButton::clicked, this, &TForm3::BitBtn1Click);
+    connect(BitBtn1, &QPushButton::clicked, this, guarded([this] { BitBtn1Click(); }));
 
     setTabOrder(Edit1, Edit2);
     setTabOrder(Edit2, BitBtn1);

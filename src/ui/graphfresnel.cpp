@@ -1,6 +1,7 @@
 #include "graphfresnel.h"
 
 #include "Unit1.h"
+#include "application.h"
 #include "diagram/emf/emfdiagram.h"
 #include "diagram/qtsurfaces.h"
 
@@ -130,7 +131,7 @@ TForm4::TForm4(QWidget* parent) : QWidget(parent, Qt::Window)
     ToolButton1->setFixedSize(39, 38);
     ToolButton1->setAutoRaise(true);
     ToolBar1->addWidget(ToolButton1);
-    connect(ToolButton1, &QToolButton::clicked, this, [this] { ToolButton1Click(); });
+    connect(ToolButton1, &QToolButton::clicked, this, guarded([this] { ToolButton1Click(); }));
 
     Image1 = new TImage(this);
     Image1->setObjectName(QStringLiteral("Image1"));
@@ -172,7 +173,7 @@ void TForm4::showEvent(QShowEvent* event)
 void TForm4::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
-    retaille();
+    runHandler([this] { retaille(); });
 }
 
 // The user sets the width only: the outer height follows it. Changing the

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <numeric>
 
@@ -310,14 +311,19 @@ void EmfSurface::textOut(int x, int y, const std::string& text)
     }
 
     // Output bounds are ignored by readers; give a fair estimate anyway.
+    // Worked out wide and saturated: a text far off the picture sits at the
+    // 32-bit limit, where x + w would overflow.
     std::int32_t bounds[4] = {0, 0, -1, -1};
     if (!dx.empty()) {
-        const std::int32_t w = std::accumulate(dx.begin(), dx.end(), std::int32_t{0});
-        const std::int32_t h = options_.fontPixelHeight > 0 ? options_.fontPixelHeight * 5 / 4 : 16;
+        const auto saturated = [](std::int64_t v) {
+            return static_cast<std::int32_t>(std::clamp<std::int64_t>(v, INT32_MIN, INT32_MAX));
+        };
+        const std::int64_t w = std::accumulate(dx.begin(), dx.end(), std::int64_t{0});
+        const std::int64_t h = options_.fontPixelHeight > 0 ? std::int64_t{options_.fontPixelHeight} * 5 / 4 : 16;
         bounds[0] = x;
         bounds[1] = y;
-        bounds[2] = x + w - 1;
-        bounds[3] = y + h - 1;
+        bounds[2] = saturated(x + w - 1);
+        bounds[3] = saturated(y + h - 1);
     }
 
     constexpr std::uint32_t kStringOffset = 76;
