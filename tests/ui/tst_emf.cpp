@@ -13,6 +13,8 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+
+#include <cstdint>
 #include <QtTest>
 
 #include <cmath>
@@ -109,6 +111,24 @@ private slots:
         // The background and alignment are set before anything is written.
         const auto firstText = std::find(play.types.begin(), play.types.end(), emf::EMR_EXTTEXTOUTW);
         QVERIFY(std::find(play.types.begin(), firstText, emf::EMR_SETBKMODE) != firstText);
+    }
+
+    // A name far off the picture sits at the clamped 32-bit pixel limit: its
+    // text bounds must saturate, not overflow (the sanitizer build checks).
+    void textAtThePixelLimit()
+    {
+        EmfOptions options;
+        options.advances = [](const std::u16string& text, bool) {
+            return std::vector<std::int32_t>(text.size(), 1000);
+        };
+        EmfSurface surface(100, 100, options);
+        surface.textOut(INT32_MAX, INT32_MAX, "IN");
+        surface.textOut(INT32_MIN, INT32_MIN, "I1");
+        const auto play = playEmf(toBytes(surface.finish()));
+        QVERIFY2(play.valid, qPrintable(play.problem));
+        QCOMPARE(play.texts.size(), std::size_t{2});
+        QCOMPARE(play.texts[0].x, INT32_MAX);
+        QCOMPARE(play.texts[1].y, INT32_MIN);
     }
 
     void utf8Decoding_data()
