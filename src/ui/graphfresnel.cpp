@@ -90,11 +90,45 @@ QByteArray encodePng(const QImage& image)
     QByteArray png;
     QBuffer buffer(&png);
     buffer.open(QIODevice::WriteOnly);
-    // A mostly white picture needs little compression effort; this keeps a
-    // large copy quick.
+    // A mostly white picture needs little compression effort.
     image.save(&buffer, "PNG", 80);
     return png;
 }
+
+// The clipboard offer. The raster is drawn at the click like the vector
+// pictures, but encoded as PNG only when an application asks for it:
+// encoding dominates a large copy and most pastes take the vector forms.
+class DiagramMimeData : public QMimeData {
+public:
+    explicit DiagramMimeData(QImage raster) : raster_(std::move(raster)) {}
+
+    QStringList formats() const override
+    {
+        QStringList list = QMimeData::formats();
+        list << QStringLiteral("image/png");
+        return list;
+    }
+
+    bool hasFormat(const QString& mimeType) const override
+    {
+        return mimeType == QLatin1String("image/png") || QMimeData::hasFormat(mimeType);
+    }
+
+protected:
+    QVariant retrieveData(const QString& mimeType, QMetaType type) const override
+    {
+        if (mimeType == QLatin1String("image/png")) {
+            if (png_.isEmpty())
+                png_ = encodePng(raster_);
+            return png_;
+        }
+        return QMimeData::retrieveData(mimeType, type);
+    }
+
+private:
+    QImage raster_;
+    mutable QByteArray png_;
+};
 
 } // namespace
 
@@ -206,13 +240,11 @@ void TForm4::ToolButton1Click()
     const QByteArray emf = kelvoran::drawDiagramEmf(installation, settings, w, h);
     QImage image;
     kelvoran::drawDiagramBitmap(image, installation, settings, w, h);
-    const QByteArray png = encodePng(image);
 
-    auto mime = std::make_unique<QMimeData>();
+    auto mime = std::make_unique<DiagramMimeData>(std::move(image));
     mime->setData(QStringLiteral("image/svg+xml"), svg);
     mime->setData(QStringLiteral("image/emf"), emf);
     mime->setData(QStringLiteral("image/x-emf"), emf);
     mime->setData(QStringLiteral("application/x-openoffice-emf;windows_formatname=\"Image EMF\""), emf);
-    mime->setData(QStringLiteral("image/png"), png);
     QGuiApplication::clipboard()->setMimeData(mime.release());
 }
