@@ -23,12 +23,12 @@ double cmodule(TComplexe z)
 
 double cargument(TComplexe z)
 {
-    // The quotient is formed wide, as the x87 design did, so a huge ratio
-    // saturates the arctangent instead of overflowing.
+    // A ratio too large for a double saturates the arctangent at +-pi/2,
+    // the value the exact quotient gives.
     if (z.re > 0)
-        return static_cast<double>(std::atan(static_cast<long double>(z.im) / z.re));
+        return std::atan(z.im / z.re);
     if (z.re < 0)
-        return static_cast<double>(std::atan(static_cast<long double>(z.im) / z.re) + kPi);
+        return static_cast<double>(std::atan(z.im / z.re) + kPi);
     if (z.im > 0)
         return static_cast<double>(kPi / 2);
     if (z.im < 0)

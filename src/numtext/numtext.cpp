@@ -2,6 +2,7 @@
 
 #include "model/fperror.h"
 
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -152,6 +153,27 @@ void exponentText(double x, char out[11])
     out[10] = static_cast<char>('0' + ae % 10);
 }
 
+// ax * 10000 rounded to an integer, ties away from zero, decided on the
+// exact product: ax = m * 2^e with an integer m of at most 53 bits, so
+// m * 10000 fits in 67 bits and the fraction is the bits shifted out.
+// For 0 <= ax < 1000 only.
+std::uint64_t roundedTenThousandths(double ax)
+{
+    const auto bits = std::bit_cast<std::uint64_t>(ax);
+    const int biased = static_cast<int>(bits >> 52);
+    const std::uint64_t fraction = bits & ((std::uint64_t{1} << 52) - 1);
+    const std::uint64_t m = biased == 0 ? fraction : fraction | (std::uint64_t{1} << 52);
+    const int shift = 1075 - (biased == 0 ? 1 : biased); // ax < 1000 gives shift >= 42
+    if (shift >= 128)
+        return 0; // below 2^-60 ten-thousandths
+    const unsigned __int128 product = static_cast<unsigned __int128>(m) * 10000u;
+    std::uint64_t n = static_cast<std::uint64_t>(product >> shift);
+    const unsigned __int128 rest = product & ((static_cast<unsigned __int128>(1) << shift) - 1);
+    if (rest >= (static_cast<unsigned __int128>(1) << (shift - 1)))
+        ++n;
+    return n;
+}
+
 } // namespace
 
 double parseNumber(std::string_view text)
@@ -261,13 +283,7 @@ std::string formatNumber(double x)
 {
     const double ax = std::fabs(x);
     if (ax < 1000.0) {
-        // ax * 10000 needs at most 53 + 10 bits: exact in the 64-bit
-        // mantissa of long double, so the four-decimal rounding is decided
-        // on the exact value, ties away from zero.
-        const long double r = static_cast<long double>(ax) * 10000.0L;
-        std::uint64_t n = static_cast<std::uint64_t>(r);
-        if (r - static_cast<long double>(n) >= 0.5L)
-            ++n;
+        std::uint64_t n = roundedTenThousandths(ax);
         // 0.01 <= n / 10000 <= 400 stays in fixed notation.
         if (n >= 100 && n <= 4000000) {
             const unsigned whole = static_cast<unsigned>(n / 10000);
