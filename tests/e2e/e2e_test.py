@@ -287,6 +287,10 @@ def scenario_diagram_copy(s: Session, toolbutton):
     for name in ("V1", "V2", "V3", "VZ1", "VZ2", "VZ3", "VN", "I1", "I2", "I3", "IN"):
         check(name in names, f"SVG lacks the name {name}: {names}")
     check(len(texts) == 13, f"SVG holds {len(texts)} texts, expected 13: {names}")
+    # Lines: ten vectors of non-zero length (VN is zero with the neutral
+    # closed), the underline of each of the eleven names, the two scale bars.
+    lines = list(root.iter(f"{ns}polyline")) + list(root.iter(f"{ns}line"))
+    check(len(lines) == 23, f"SVG holds {len(lines)} lines, expected 23")
     emf = s.clipboard("image/emf")
     check(emf[:4] == b"\x01\x00\x00\x00" and emf[40:44] == b" EMF", "image/emf is not an enhanced metafile")
     png = s.clipboard("image/png")
