@@ -89,21 +89,8 @@ QString mainCaption()
     return Form1->findChild<QLabel*>(QStringLiteral("Label26"))->text();
 }
 
-struct ColorRow {
-    const char* label;
-    kelvoran::TColor DisplaySettings::*field;
-};
-const ColorRow kColorRows[] = {
-    {"Label5", &DisplaySettings::colorV1},       {"Label6", &DisplaySettings::colorV2},
-    {"Label7", &DisplaySettings::colorV3},       {"Label9", &DisplaySettings::colorVZ1},
-    {"Label10", &DisplaySettings::colorVZ2},     {"Label11", &DisplaySettings::colorVZ3},
-    {"Label13", &DisplaySettings::colorI1},      {"Label14", &DisplaySettings::colorI2},
-    {"Label15", &DisplaySettings::colorI3},      {"Label17", &DisplaySettings::colorUDirect},
-    {"Label18", &DisplaySettings::colorUInv},    {"Label19", &DisplaySettings::colorU0},
-    {"Label21", &DisplaySettings::colorIDirect}, {"Label22", &DisplaySettings::colorIInv},
-    {"Label23", &DisplaySettings::colorI0},      {"Label24", &DisplaySettings::colorVN},
-    {"Label25", &DisplaySettings::colorIN},
-};
+using testsupport::ColorRow;
+using testsupport::kColorRows;
 
 struct OptionRow {
     const char* box;

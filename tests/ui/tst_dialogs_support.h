@@ -72,6 +72,23 @@ std::shared_ptr<ModalSeen> answerNext(std::function<void(T*)> act, int timeoutMs
     return seen;
 }
 
+// The seventeen colour labels of the parameters dialog and the setting each edits.
+struct ColorRow {
+    const char* label;
+    kelvoran::TColor kelvoran::DisplaySettings::*field;
+};
+inline constexpr ColorRow kColorRows[] = {
+    {"Label5", &kelvoran::DisplaySettings::colorV1},       {"Label6", &kelvoran::DisplaySettings::colorV2},
+    {"Label7", &kelvoran::DisplaySettings::colorV3},       {"Label9", &kelvoran::DisplaySettings::colorVZ1},
+    {"Label10", &kelvoran::DisplaySettings::colorVZ2},     {"Label11", &kelvoran::DisplaySettings::colorVZ3},
+    {"Label13", &kelvoran::DisplaySettings::colorI1},      {"Label14", &kelvoran::DisplaySettings::colorI2},
+    {"Label15", &kelvoran::DisplaySettings::colorI3},      {"Label17", &kelvoran::DisplaySettings::colorUDirect},
+    {"Label18", &kelvoran::DisplaySettings::colorUInv},    {"Label19", &kelvoran::DisplaySettings::colorU0},
+    {"Label21", &kelvoran::DisplaySettings::colorIDirect}, {"Label22", &kelvoran::DisplaySettings::colorIInv},
+    {"Label23", &kelvoran::DisplaySettings::colorI0},      {"Label24", &kelvoran::DisplaySettings::colorVN},
+    {"Label25", &kelvoran::DisplaySettings::colorIN},
+};
+
 inline std::shared_ptr<ModalSeen> answerQuery(const QString& text)
 {
     return answerNext<QInputDialog>([text](QInputDialog* d) {

@@ -411,20 +411,6 @@ const struct {
     {"CheckBox8", &DisplaySettings::showLoadVoltages},
 };
 
-const struct {
-    const char* name;
-    kelvoran::TColor DisplaySettings::*field;
-} kColourLabels[17] = {
-    {"Label5", &DisplaySettings::colorV1},       {"Label6", &DisplaySettings::colorV2},
-    {"Label7", &DisplaySettings::colorV3},       {"Label9", &DisplaySettings::colorVZ1},
-    {"Label10", &DisplaySettings::colorVZ2},     {"Label11", &DisplaySettings::colorVZ3},
-    {"Label13", &DisplaySettings::colorI1},      {"Label14", &DisplaySettings::colorI2},
-    {"Label15", &DisplaySettings::colorI3},      {"Label17", &DisplaySettings::colorUDirect},
-    {"Label18", &DisplaySettings::colorUInv},    {"Label19", &DisplaySettings::colorU0},
-    {"Label21", &DisplaySettings::colorIDirect}, {"Label22", &DisplaySettings::colorIInv},
-    {"Label23", &DisplaySettings::colorI0},      {"Label24", &DisplaySettings::colorVN},
-    {"Label25", &DisplaySettings::colorIN},
-};
 
 const struct {
     const char* label;
@@ -696,12 +682,12 @@ private:
     void colourPick()
     {
         boxes_.begin(kColour | kErrors);
-        const auto& row = dice_.pick(kColourLabels);
+        const auto& row = dice_.pick(testsupport::kColorRows);
         const bool cancel = dice_.chance(0.2);
         const QColor colour(dice_.between(0, 255), dice_.between(0, 255), dice_.between(0, 255));
         boxes_.planColour({cancel, colour});
         const kelvoran::TColor before = settings.*row.field;
-        auto* label = child<QLabel>(PagesDlg, row.name);
+        auto* label = child<QLabel>(PagesDlg, row.label);
         clickOnPage(label, false);
         check(!boxes_.colourLeftOver(), "the colour label opened no picker");
         if (cancel) {
