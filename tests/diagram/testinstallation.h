@@ -1,11 +1,15 @@
 #pragma once
-// Installations for the diagram tests, solved by the real solver from the
+// An installation for the diagram tests, solved by the real solver from the
 // six field texts the main window would hold.
+#include "diagram/composition.h"
+#include "diagram/recordingsurface.h"
+#include "model/fperror.h"
 #include "model/solver.h"
-#include "model/state.h"
 
 #include <array>
+#include <functional>
 #include <string>
+#include <vector>
 
 namespace kelvoran::test {
 
@@ -13,71 +17,59 @@ namespace kelvoran::test {
 using FieldTexts = std::array<std::string, 6>;
 inline const FieldTexts kDefaultFields{"10", "0", "10", "-5", "5", "10"};
 
-class FieldsView : public SolverView {
-public:
-    explicit FieldsView(FieldTexts fields) : fields_(std::move(fields)) {}
-    std::string fieldText(int index) const override { return fields_.at(index); }
-    void setResultText(ResultLabel, const std::string&) override {}
-    void reportShortCircuit() override { shortCircuit = true; }
-    bool shortCircuit = false;
-
-private:
-    FieldTexts fields_;
-};
-
-struct Installation {
+struct Installation : SolverView {
     InstallationState state;
     DisplaySettings settings;
+    FieldTexts fields;
 
     Installation() { initializeDefaults(state, settings); }
+    std::string fieldText(int index) const override { return fields.at(index); }
+    void setResultText(ResultLabel, const std::string&) override {}
+    void reportShortCircuit() override {}
 
-    Installation& solve(const FieldTexts& fields = kDefaultFields)
+    Installation& solve(const FieldTexts& texts = kDefaultFields)
     {
-        FieldsView view(fields);
-        solveInstallation(state, settings, view);
+        fields = texts;
+        solveInstallation(state, settings, *this);
         return *this;
     }
-
-    Installation& allFlagsOff()
+    Installation& allFlags(bool on)
     {
-        settings.showLineCurrents = false;
-        settings.constructCurrentComponents = false;
-        settings.constructVoltageComponents = false;
-        settings.showLoadVoltages = false;
-        settings.showNeutralVoltage = false;
-        settings.showNeutralCurrent = false;
-        settings.nameVectors = false;
+        DisplaySettings& d = settings;
+        d.showLineCurrents = d.constructCurrentComponents = d.constructVoltageComponents = d.showLoadVoltages =
+            d.showNeutralVoltage = d.showNeutralCurrent = d.nameVectors = on;
         return *this;
     }
-
-    Installation& allFlagsOn()
-    {
-        settings.showLineCurrents = true;
-        settings.constructCurrentComponents = true;
-        settings.constructVoltageComponents = true;
-        settings.showLoadVoltages = true;
-        settings.showNeutralVoltage = true;
-        settings.showNeutralCurrent = true;
-        settings.nameVectors = true;
-        return *this;
-    }
-
     // Seventeen different colours, so a colour used in the wrong place shows.
     Installation& distinctColors()
     {
-        TColor* const fields[] = {
-            &settings.colorV1,      &settings.colorV2,   &settings.colorV3,      &settings.colorVZ1,
-            &settings.colorVZ2,     &settings.colorVZ3,  &settings.colorUDirect, &settings.colorUInv,
-            &settings.colorU0,      &settings.colorIDirect, &settings.colorIInv, &settings.colorI0,
-            &settings.colorI1,      &settings.colorI2,   &settings.colorI3,      &settings.colorIN,
-            &settings.colorVN};
+        DisplaySettings& d = settings;
         int k = 1;
-        for (TColor* c : fields) {
+        for (TColor* c : {&d.colorV1, &d.colorV2, &d.colorV3, &d.colorVZ1, &d.colorVZ2, &d.colorVZ3, &d.colorUDirect,
+                          &d.colorUInv, &d.colorU0, &d.colorIDirect, &d.colorIInv, &d.colorI0, &d.colorI1, &d.colorI2,
+                          &d.colorI3, &d.colorIN, &d.colorVN}) {
             *c = makeColor(10 * k, 255 - 10 * k, 5 * k);
             ++k;
         }
         return *this;
     }
+    std::vector<SurfaceOp> record(int width, int height) const
+    {
+        RecordingSurface canvas;
+        drawDiagram(canvas, state, settings, width, height);
+        return canvas.ops();
+    }
 };
+
+// The kind of FloatError an action raises, or -1.
+inline int errorKind(const std::function<void()>& action)
+{
+    try {
+        action();
+    } catch (const FloatError& e) {
+        return static_cast<int>(e.kind());
+    }
+    return -1;
+}
 
 } // namespace kelvoran::test

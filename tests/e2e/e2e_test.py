@@ -36,8 +36,11 @@ def start_xvfb():
             continue
         proc = subprocess.Popen(["Xvfb", f":{display}", "-screen", "0", "1280x1024x24", "-nolisten", "tcp"],
                                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        for _ in range(50):
-            if os.path.exists(f"/tmp/.X11-unix/X{display}"):
+        for _ in range(100):
+            # The socket appears a moment before the server answers: ask it.
+            if os.path.exists(f"/tmp/.X11-unix/X{display}") and subprocess.run(
+                    ["xdpyinfo", "-display", f":{display}"], stdout=subprocess.DEVNULL,
+                    stderr=subprocess.DEVNULL, timeout=10).returncode == 0:
                 return proc, f":{display}"
             if proc.poll() is not None:
                 break
@@ -54,13 +57,15 @@ class Session:
         self.env.pop("QT_QPA_PLATFORM", None)
         self.env.pop("WAYLAND_DISPLAY", None)
         self.env["XDG_RUNTIME_DIR"] = tempfile.mkdtemp(prefix="kelvoran-e2e-")
-        self.proc = subprocess.Popen([binary], env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+        # A file, not a pipe: a chatty program must never block on a full pipe.
+        self.stderr = tempfile.TemporaryFile()
+        self.proc = subprocess.Popen([binary], env=self.env, stdout=subprocess.DEVNULL, stderr=self.stderr)
         self.main = self.wait_window("Installation triphasée")
         self.menu_height = self.client_origin()
 
     # -- X helpers ---------------------------------------------------------
-    def run(self, *args, check_rc=True, data=None):
-        out = subprocess.run(list(args), env=self.env, capture_output=True, input=data, timeout=20)
+    def run(self, *args, check_rc=True):
+        out = subprocess.run(list(args), env=self.env, capture_output=True, timeout=20)
         if check_rc and out.returncode != 0:
             raise Failure(f"{' '.join(args)} failed: {out.stderr.decode(errors='replace')}")
         return out.stdout
@@ -71,7 +76,9 @@ class Session:
     def wait_window(self, name, timeout=10.0, visible=True):
         end = time.time() + timeout
         while time.time() < end:
-            check(self.proc.poll() is None, f"program exited while waiting for {name!r}")
+            if self.proc.poll() is not None:
+                raise Failure(f"program exited ({self.proc.returncode}) while waiting for {name!r}: "
+                              f"{self.error_output()}")
             args = ["search"] + (["--onlyvisible"] if visible else []) + ["--name", f"^{re.escape(name)}$"]
             out = self.run("xdotool", *args, check_rc=False).decode().split()
             if out:
@@ -105,9 +112,9 @@ class Session:
             time.sleep(0.1)
         raise Failure("could not find the schematic panel below the menu bar")
 
-    def click(self, window, x, y, button=1, repeat=1):
+    def click(self, window, x, y):
         self.xdo("mousemove", "--window", window, str(x), str(y))
-        self.xdo("click", "--repeat", str(repeat), str(button))
+        self.xdo("click", "1")
         time.sleep(0.08)
 
     def click_main(self, x, y):
@@ -160,6 +167,10 @@ class Session:
                        timeout=10)
         time.sleep(0.1)
 
+    def error_output(self):
+        self.stderr.seek(0)
+        return self.stderr.read().decode(errors="replace")[-2000:]
+
     def stop(self):
         if self.proc.poll() is None:
             self.proc.kill()
@@ -176,6 +187,10 @@ EDIT1 = (260, 50)
 BITBTN3, BITBTN1, BITBTN2 = (496, 96), (496, 152), (496, 208)
 # Menu bar items, window coordinates (measured with the default font).
 MENU_QUITTER, MENU_PARAMETRES = (24, 9), (160, 9)
+# Diagram window tool button (window coordinates) and the clicks that select
+# "Ecriture sous forme polaire" in the parameters dialog (dialog coordinates).
+TOOLBUTTON = (20, 20)
+POLAR_CLICKS = [(350, 18), (80, 86)]
 
 
 def compare_report(got: bytes, expected: str, what: str):
@@ -229,12 +244,12 @@ def scenario_typed_fields_and_switch(s: Session):
     s.click_main(*BITBTN3)
 
 
-def scenario_neutral_open_polar(s: Session, dialog_clicks):
+def scenario_neutral_open_polar(s: Session):
     s.click_main(*SWITCH["N"])
     s.click_main(*BITBTN3)
     s.click(s.main, *MENU_PARAMETRES)
     dlg = s.wait_window("Parametres")
-    for x, y in dialog_clicks:
+    for x, y in POLAR_CLICKS:
         s.click(dlg, x, y)
     state = oracle.solve(DEFAULT_FIELDS, [True] * 3, False)
     compare_report(copy_report(s), oracle.report(state), "neutral open, polar")
@@ -259,7 +274,7 @@ def scenario_short_circuit(s: Session):
                    "after the short circuit")
 
 
-def scenario_diagram_copy(s: Session, toolbutton):
+def scenario_diagram_copy(s: Session):
     s.click_main(*BITBTN1)
     form4 = s.wait_window("Form4")
     s.xdo("windowsize", "--sync", form4, "600", "500")  # a drag of the right edge
@@ -268,7 +283,7 @@ def scenario_diagram_copy(s: Session, toolbutton):
     check(height == width + 75 or abs(height - (width + 75)) <= 40,
           f"diagram window is {width}x{height}, the height should follow the width")
     s.clear_clipboard()
-    s.click(form4, *toolbutton)
+    s.click(form4, *TOOLBUTTON)
     targets = s.clipboard("TARGETS").decode().splitlines()
     for t in ("image/svg+xml", "image/png", "image/emf", "image/x-emf",
               'application/x-openoffice-emf;windows_formatname="Image EMF"'):
@@ -313,21 +328,19 @@ def scenario_series_calculator(s: Session):
 
 
 def scenario_quit(s: Session):
-    start = time.time()
     s.click(s.main, *MENU_QUITTER)
     try:
         rc = s.proc.wait(timeout=1.5)
     except subprocess.TimeoutExpired:
-        raise Failure("\"Quitter\" did not end the program within a second")
+        raise Failure("\"Quitter\" did not end the program within 1.5 s")
     check(rc == 0, f"the program ended with exit code {rc}")
-    check(time.time() - start <= 1.5, "quitting took too long")
 
 
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--binary", required=True)
     args = parser.parse_args()
-    for tool in ("xdotool", "xclip", "import"):
+    for tool in ("xdotool", "xclip", "import", "xdpyinfo"):
         if not shutil.which(tool):
             print(f"SKIP: {tool} is not installed")
             return SKIP
@@ -340,17 +353,17 @@ def main():
     try:
         session = Session(args.binary, display)
         scenarios = [
-            ("default start, Ctrl+C report", lambda: scenario_default_report(session)),
-            ("typed fields, switch, calculate", lambda: scenario_typed_fields_and_switch(session)),
-            ("short circuit answered with Enter", lambda: scenario_short_circuit(session)),
-            ("diagram resized and copied", lambda: scenario_diagram_copy(session, TOOLBUTTON)),
-            ("series calculator", lambda: scenario_series_calculator(session)),
-            ("neutral open, polar notation", lambda: scenario_neutral_open_polar(session, POLAR_CLICKS)),
-            ("Quitter", lambda: scenario_quit(session)),
+            ("default start, Ctrl+C report", scenario_default_report),
+            ("typed fields, switch, calculate", scenario_typed_fields_and_switch),
+            ("short circuit answered with Enter", scenario_short_circuit),
+            ("diagram resized and copied", scenario_diagram_copy),
+            ("series calculator", scenario_series_calculator),
+            ("neutral open, polar notation", scenario_neutral_open_polar),
+            ("Quitter", scenario_quit),
         ]
         for name, run in scenarios:
             try:
-                run()
+                run(session)
                 passed += 1
                 print(f"PASS: {name}")
             except Failure as e:
@@ -362,7 +375,7 @@ def main():
             if session.proc.poll() is not None and name != "Quitter":
                 failed += 1
                 print(f"FAIL: the program died ({session.proc.returncode}): "
-                      f"{session.proc.stderr.read().decode(errors='replace')[-2000:]}")
+                      f"{session.error_output()}")
                 break
     except Failure as e:
         failed += 1
@@ -378,11 +391,6 @@ def main():
     print(f"{passed} passed, {failed} failed")
     return 0 if failed == 0 else 1
 
-
-# Diagram window tool button (window coordinates) and the clicks that select
-# "Ecriture sous forme polaire" in the parameters dialog (dialog coordinates).
-TOOLBUTTON = (20, 20)
-POLAR_CLICKS = [(350, 18), (80, 86)]
 
 if __name__ == "__main__":
     sys.exit(main())

@@ -4,99 +4,49 @@
 #include <gtest/gtest.h>
 
 #include <cfloat>
-#include <cmath>
+#include <functional>
 #include <numbers>
 
 using namespace kelvoran;
 
-namespace {
-constexpr double pi = std::numbers::pi;
-}
-
 TEST(Complexe, ArgumentRangeIsMinusHalfPiToThreeHalvesPi)
 {
-    struct Case {
+    constexpr double pi = std::numbers::pi;
+    const struct {
         TComplexe z;
         double expected;
     } cases[] = {
-        {{1, 0}, 0},
-        {{0, 2}, pi / 2},
-        {{0, -2}, -pi / 2},
-        {{-1, 0}, pi},
-        {{-1, 1}, 3 * pi / 4},
-        {{-1, -1}, 5 * pi / 4},
-        {{1, -1}, -pi / 4},
-        {{-110, -190.5255888325765}, 4 * pi / 3},
-        {{-110, 190.5255888325765}, 2 * pi / 3},
-        {{0, 0}, 0},
-        {{-0.0, -0.0}, 0},
+        {{1, 0}, 0},          {{0, 2}, pi / 2},       {{0, -2}, -pi / 2},      {{-1, 0}, pi},
+        {{-1, 1}, 3 * pi / 4}, {{-1, -1}, 5 * pi / 4}, {{1, -1}, -pi / 4},      {{0, 0}, 0},
+        {{-0.0, -0.0}, 0},    {{-110, -190.5255888325765}, 4 * pi / 3},         {{-110, 190.5255888325765}, 2 * pi / 3},
         // A huge ratio saturates instead of overflowing.
-        {{1e-300, 1e300}, pi / 2},
-        {{-1e-300, -1e300}, 3 * pi / 2},
+        {{1e-300, 1e300}, pi / 2}, {{-1e-300, -1e300}, 3 * pi / 2},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.z.re << " + j" << c.z.im);
-        EXPECT_NEAR(cargument(c.z), c.expected, 1e-15);
-        EXPECT_GE(cargument(c.z), -pi / 2);
-        EXPECT_LE(cargument(c.z), 3 * pi / 2);
-    }
+    for (const auto& c : cases)
+        EXPECT_NEAR(cargument(c.z), c.expected, 1e-15) << c.z.re << " + j" << c.z.im;
     EXPECT_EQ(cargument({0, 1}), 1.5707963267948966);
 }
 
 TEST(Complexe, DivisionRoundsTheModulusBeforeSquaringIt)
 {
-    // sqrt(125) is rounded to double and squared wide: the quotient lands one
-    // unit below 17.6 and 8.8.
+    // sqrt(125) is rounded to double and squared wide: one unit below 17.6 and 8.8.
     const TComplexe q = cdiv({220, 0}, {10, -5});
     EXPECT_EQ(q.re, 17.599999999999998);
     EXPECT_EQ(q.im, 8.799999999999999);
-
-    const TComplexe a = cdiv({1, 0}, {0, 10});
-    const TComplexe b = cdiv({1, 0}, {0, -10});
-    EXPECT_EQ(a.re, 0);
-    EXPECT_EQ(a.im, -0.1);
-    EXPECT_EQ(b.im, 0.1);
-    const TComplexe sum = cadd(a, b);
+    // Opposite admittances cancel exactly (the neutral-point formula relies on it).
+    const TComplexe sum = cadd(cdiv({1, 0}, {0, 10}), cdiv({1, 0}, {0, -10}));
+    EXPECT_EQ(cdiv({1, 0}, {0, 10}).im, -0.1);
     EXPECT_EQ(sum.re, 0);
     EXPECT_EQ(sum.im, 0);
-
-    const TComplexe zero = cdiv({0, 0}, {3, -4});
-    EXPECT_EQ(zero.re, 0);
-    EXPECT_EQ(zero.im, 0);
-}
-
-TEST(Complexe, OperationsMayStoreIntoTheirOwnOperand)
-{
-    TComplexe s{3, -4};
-    const TComplexe t{1.5, 2};
-    const TComplexe sum = cadd(s, t), quotient = cdiv(sum, t), product = cmul(quotient, s);
-    s = cadd(s, t);
-    EXPECT_EQ(s.re, sum.re);
-    EXPECT_EQ(s.im, sum.im);
-    s = cdiv(s, t);
-    EXPECT_EQ(s.re, quotient.re);
-    EXPECT_EQ(s.im, quotient.im);
-    s = cmul(s, TComplexe{3, -4});
-    EXPECT_EQ(s.re, product.re);
-    EXPECT_EQ(s.im, product.im);
-    EXPECT_TRUE(std::signbit(cconj({3, 0}).im));
 }
 
 TEST(Complexe, ErrorsAreRaisedWhereATrappingFpuWouldStop)
 {
     using K = FloatError::Kind;
-    auto kindOf = [](auto&& f) -> int {
-        try {
-            f();
-        } catch (const FloatError& e) {
-            return static_cast<int>(e.kind());
-        }
-        return -1;
-    };
-    struct Case {
+    const struct {
         const char* what;
         std::function<void()> op;
-        int kind;
+        int kind; // -1: no error
     } cases[] = {
         {"cdiv by zero", [] { cdiv({220, 0}, {0, 0}); }, int(K::InvalidOperation)},
         {"cdiv zero by zero", [] { cdiv({0, 0}, {0, 0}); }, int(K::InvalidOperation)},
@@ -111,8 +61,13 @@ TEST(Complexe, ErrorsAreRaisedWhereATrappingFpuWouldStop)
         {"tiny divisor is fine", [] { cdiv({1, 0}, {1e-300, 1e-300}); }, -1},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        EXPECT_EQ(kindOf(c.op), c.kind);
+        int kind = -1;
+        try {
+            c.op();
+        } catch (const FloatError& e) {
+            kind = int(e.kind());
+        }
+        EXPECT_EQ(kind, c.kind) << c.what;
     }
     EXPECT_STREQ(FloatError(K::InvalidOperation).what(), "Opération en virgule flottante incorrecte");
     EXPECT_STREQ(FloatError(K::DivisionByZero).what(), "Division par zéro en virgule flottante");

