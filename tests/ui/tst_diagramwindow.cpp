@@ -169,15 +169,7 @@ private slots:
 
 int main(int argc, char** argv)
 {
-    KelvoranApplication app(argc, argv);
-    createApplicationWindows();
-    int result = 0;
-    {
-        TstDiagramWindow test;
-        result = QTest::qExec(&test, argc, argv);
-    }
-    destroyApplicationWindows();
-    return result;
+    return runWithApplication<TstDiagramWindow>(argc, argv);
 }
 
 #include "tst_diagramwindow.moc"

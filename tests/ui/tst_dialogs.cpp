@@ -255,15 +255,7 @@ private slots:
 
 int main(int argc, char** argv)
 {
-    KelvoranApplication app(argc, argv);
-    createApplicationWindows();
-    int result = 0;
-    {
-        TstDialogs test;
-        result = QTest::qExec(&test, argc, argv);
-    }
-    destroyApplicationWindows();
-    return result;
+    return runWithApplication<TstDialogs>(argc, argv);
 }
 
 #include "tst_dialogs.moc"

@@ -363,14 +363,7 @@ private slots:
 
 int main(int argc, char** argv)
 {
-    KelvoranApplication app(argc, argv);
-    installFrenchTranslations(app);
-    createApplicationWindows();
-    Form1->show();
-    TestMainWindow test;
-    const int failures = QTest::qExec(&test, argc, argv);
-    destroyApplicationWindows();
-    return failures;
+    return runWithApplication<TestMainWindow>(argc, argv, true);
 }
 
 #include "tst_mainwindow.moc"

@@ -7,6 +7,7 @@
 // open. Destroying it disarms it.
 #include "Unit1.h"
 #include "Unit2.h"
+#include "application.h"
 #include "model/state.h"
 
 #include <QAction>
@@ -179,4 +180,22 @@ inline void clickOnPage(const char* name)
         if (tabs->widget(i)->isAncestorOf(w))
             tabs->setCurrentIndex(i);
     QTest::mouseClick(w, Qt::LeftButton, Qt::NoModifier, QPoint(6, w->height() / 2));
+}
+
+// main() of a widget test: the whole application built as the program builds it.
+template <class Test>
+int runWithApplication(int argc, char** argv, bool showMainWindow = false)
+{
+    KelvoranApplication app(argc, argv);
+    installFrenchTranslations(app);
+    createApplicationWindows();
+    if (showMainWindow)
+        Form1->show();
+    int result = 0;
+    {
+        Test test;
+        result = QTest::qExec(&test, argc, argv);
+    }
+    destroyApplicationWindows();
+    return result;
 }

@@ -357,16 +357,7 @@ private:
 
 int main(int argc, char** argv)
 {
-    KelvoranApplication app(argc, argv);
-    installFrenchTranslations(app);
-    createApplicationWindows();
-    int result = 0;
-    {
-        TstSoak test;
-        result = QTest::qExec(&test, argc, argv);
-    }
-    destroyApplicationWindows();
-    return result;
+    return runWithApplication<TstSoak>(argc, argv);
 }
 
 #include "tst_soak.moc"
