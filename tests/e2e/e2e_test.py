@@ -4,6 +4,7 @@ xdotool as a user would, read back only through the clipboard with xclip."""
 import argparse
 import os
 import re
+import select
 import shutil
 import signal
 import subprocess
@@ -29,26 +30,57 @@ def check(cond, message):
 
 
 def start_xvfb():
+    """Starts Xvfb on a display it picks itself (-displayfd): a number that
+    looks free in /tmp may be held, through its abstract socket, by a server
+    whose /tmp we do not see. Xvfb writes the number once it accepts clients."""
     if not shutil.which("Xvfb"):
         return None, None
-    for display in range(90, 140):
-        if os.path.exists(f"/tmp/.X{display}-lock") or os.path.exists(f"/tmp/.X11-unix/X{display}"):
-            continue
-        proc = subprocess.Popen(["Xvfb", f":{display}", "-screen", "0", "1280x1024x24", "-nolisten", "tcp"],
-                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    read_fd, write_fd = os.pipe()
+    log = tempfile.TemporaryFile()
+    # -noreset: the probe below is the server's first client, and a reset when
+    # it leaves would race with the program's own connection.
+    proc = subprocess.Popen(["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "1280x1024x24",
+                             "-nolisten", "tcp", "-noreset"],
+                            stdout=subprocess.DEVNULL, stderr=log, pass_fds=(write_fd,))
+    os.close(write_fd)
+    number = b""
+    with os.fdopen(read_fd, "rb") as pipe:
+        while not number.endswith(b"\n") and select.select([pipe], [], [], 15)[0]:
+            chunk = pipe.read(1)
+            if not chunk:
+                break
+            number += chunk
+    display = f":{number.decode().strip()}" if number.strip() else None
+    if display:
         for _ in range(100):
-            # The socket appears a moment before the server answers: ask it.
-            if os.path.exists(f"/tmp/.X11-unix/X{display}") and subprocess.run(
-                    ["xdpyinfo", "-display", f":{display}"], stdout=subprocess.DEVNULL,
-                    stderr=subprocess.DEVNULL, timeout=10).returncode == 0:
-                return proc, f":{display}"
             if proc.poll() is not None:
                 break
+            if subprocess.run(["xdpyinfo", "-display", display], stdout=subprocess.DEVNULL,
+                              stderr=subprocess.DEVNULL, timeout=10).returncode == 0:
+                proc.log = log
+                return proc, display
             time.sleep(0.1)
-        if proc.poll() is None:
-            proc.kill()
-            proc.wait()
+    log.seek(0)
+    print(f"Xvfb did not start: {log.read().decode(errors='replace').strip()}")
+    if proc.poll() is None:
+        proc.kill()
+        proc.wait()
     return None, None
+
+
+def xvfb_output(xvfb):
+    xvfb.log.seek(0)
+    state = "running" if xvfb.poll() is None else f"exited ({xvfb.returncode})"
+    return f"[{state}] " + xvfb.log.read().decode(errors="replace").strip()[-2000:]
+
+
+def stop_xvfb(xvfb):
+    xvfb.send_signal(signal.SIGTERM)
+    try:
+        xvfb.wait(timeout=5)
+    except subprocess.TimeoutExpired:
+        xvfb.kill()
+        xvfb.wait()
 
 
 class Session:
@@ -60,8 +92,12 @@ class Session:
         # A file, not a pipe: a chatty program must never block on a full pipe.
         self.stderr = tempfile.TemporaryFile()
         self.proc = subprocess.Popen([binary], env=self.env, stdout=subprocess.DEVNULL, stderr=self.stderr)
-        self.main = self.wait_window("Installation triphasée")
-        self.menu_height = self.client_origin()
+        try:
+            self.main = self.wait_window("Installation triphasée")
+            self.menu_height = self.client_origin()
+        except Failure:
+            self.stop()
+            raise
 
     # -- X helpers ---------------------------------------------------------
     def run(self, *args, check_rc=True):
@@ -348,10 +384,26 @@ def main():
     if xvfb is None:
         print("SKIP: Xvfb could not start")
         return SKIP
+    print(f"Xvfb on {display}")
     passed, failed = 0, 0
     session = None
     try:
-        session = Session(args.binary, display)
+        # A server that answered once may still vanish under us; a program that
+        # cannot reach its display gets one fresh server before we give up.
+        for attempt in range(3):
+            try:
+                session = Session(args.binary, display)
+                break
+            except Failure as e:
+                if attempt == 2 or "could not connect to display" not in str(e):
+                    raise
+                print(f"RETRY: {e}".strip())
+                print(f"      Xvfb said: {xvfb_output(xvfb)}")
+                stop_xvfb(xvfb)
+                xvfb, display = start_xvfb()
+                if xvfb is None:
+                    print("SKIP: Xvfb could not start again")
+                    return SKIP
         scenarios = [
             ("default start, Ctrl+C report", scenario_default_report),
             ("typed fields, switch, calculate", scenario_typed_fields_and_switch),
@@ -380,14 +432,12 @@ def main():
     except Failure as e:
         failed += 1
         print(f"FAIL: start-up: {e}")
+        print(f"      Xvfb said: {xvfb_output(xvfb)}")
     finally:
         if session:
             session.stop()
-        xvfb.send_signal(signal.SIGTERM)
-        try:
-            xvfb.wait(timeout=5)
-        except subprocess.TimeoutExpired:
-            xvfb.kill()
+        if xvfb is not None:
+            stop_xvfb(xvfb)
     print(f"{passed} passed, {failed} failed")
     return 0 if failed == 0 else 1
 
