@@ -29,6 +29,14 @@ def check(cond, message):
         raise Failure(message)
 
 
+def answers(display):
+    try:
+        return subprocess.run(["xdpyinfo", "-display", display], stdout=subprocess.DEVNULL,
+                              stderr=subprocess.DEVNULL, timeout=10).returncode == 0
+    except subprocess.TimeoutExpired:
+        return False
+
+
 def start_xvfb():
     """Starts Xvfb on a display it picks itself (-displayfd): a number that
     looks free in /tmp may be held, through its abstract socket, by a server
@@ -55,8 +63,7 @@ def start_xvfb():
         for _ in range(100):
             if proc.poll() is not None:
                 break
-            if subprocess.run(["xdpyinfo", "-display", display], stdout=subprocess.DEVNULL,
-                              stderr=subprocess.DEVNULL, timeout=10).returncode == 0:
+            if answers(display):
                 proc.log = log
                 return proc, display
             time.sleep(0.1)
@@ -388,18 +395,22 @@ def main():
     passed, failed = 0, 0
     session = None
     try:
-        # A server that answered once may still vanish under us; a program that
-        # cannot reach its display gets one fresh server before we give up.
+        # A program that cannot reach its display is at fault only if another
+        # client still can; a server that stopped answering is replaced.
         for attempt in range(3):
             try:
                 session = Session(args.binary, display)
                 break
             except Failure as e:
-                if attempt == 2 or "could not connect to display" not in str(e):
+                if "could not connect to display" not in str(e) or answers(display):
                     raise
                 print(f"RETRY: {e}".strip())
                 print(f"      Xvfb said: {xvfb_output(xvfb)}")
                 stop_xvfb(xvfb)
+                xvfb = None
+                if attempt == 2:
+                    print("SKIP: Xvfb started three times but stopped answering its clients")
+                    return SKIP
                 xvfb, display = start_xvfb()
                 if xvfb is None:
                     print("SKIP: Xvfb could not start again")
@@ -432,7 +443,8 @@ def main():
     except Failure as e:
         failed += 1
         print(f"FAIL: start-up: {e}")
-        print(f"      Xvfb said: {xvfb_output(xvfb)}")
+        if xvfb is not None:
+            print(f"      Xvfb said: {xvfb_output(xvfb)}")
     finally:
         if session:
             session.stop()
