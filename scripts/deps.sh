@@ -5,7 +5,8 @@ packages=(
   cmake g++ ninja-build pkg-config
   qt6-base-dev qt6-svg-dev qt6-translations-l10n libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xdotool xclip xauth x11-utils imagemagick fonts-dejavu-core
+  libxcb1-dev
+  xvfb xdotool xclip xauth x11-utils imagemagick fonts-dejavu-core openbox
   printemf emf2svg librsvg2-bin locales-all python3
 )
 missing=()

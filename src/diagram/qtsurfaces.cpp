@@ -32,8 +32,10 @@ void PainterSurface::begin(QPaintDevice* device)
     if (!painter_.begin(device))
         return;
     // Wide pens end in round caps like the strokes of the desktop's own
-    // pens; width 0 is Qt's cosmetic one-pixel line.
-    linePen_ = QPen(QBrush(Qt::black), 0, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+    // pens; width 0 is Qt's cosmetic one-pixel line, which on a high-density
+    // device would be one device pixel: there it is one logical pixel.
+    thinnest_ = device->devicePixelRatioF() > 1 ? 1 : 0;
+    linePen_ = QPen(QBrush(Qt::black), thinnest_, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
     painter_.setPen(linePen_);
     painter_.setBackgroundMode(Qt::TransparentMode);
     font_ = painter_.font();
@@ -56,7 +58,7 @@ void PainterSurface::setPenColor(TColor color)
 
 void PainterSurface::setPenWidth(int width)
 {
-    linePen_.setWidth(width);
+    linePen_.setWidth(width == 0 ? thinnest_ : width);
     if (painter_.isActive())
         painter_.setPen(linePen_);
 }

@@ -49,6 +49,7 @@ private:
     QColor fontColor_;
     QPointF current_;
     int ascent_ = 0;
+    int thinnest_ = 0;
 };
 
 // Paints on image, which the caller keeps alive until the surface is gone.

@@ -4,6 +4,7 @@
 #include "application.h"
 #include "calcmodeleserie.h"
 #include "apropo.h"
+#include "desktop.h"
 #include "graphfresnel.h"
 #include "pictures.h"
 
@@ -179,8 +180,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent)
     QWidget::setTabOrder(BitBtn1, BitBtn2);
     QWidget::setTabOrder(BitBtn2, BitBtn3);
 
-    resize(547, 537 + menuBar()->sizeHint().height());
-    move(250, 117);
+    desktop::placeOuter(this, QPoint(250, 117), QSize(555, 583));
     FormCreate();
 }
 
@@ -476,14 +476,14 @@ void TForm1::BitBtn1Click()
 {
     hideWarning();
     solve();
-    Form4->show();
+    desktop::showRaised(Form4);
     showVeffCaption();
     Form4->redraw();
 }
 
 void TForm1::BitBtn2Click()
 {
-    Form3->show();
+    desktop::showRaised(Form3);
 }
 
 void TForm1::Quitter1Click()
@@ -504,12 +504,12 @@ void TForm1::Copier1Click()
 void TForm1::Paramtres1Click()
 {
     solve();
-    PagesDlg->show();
+    desktop::showRaised(PagesDlg);
 }
 
 void TForm1::Apropos1Click()
 {
-    AboutBox->show();
+    desktop::showRaised(AboutBox);
 }
 
 void TForm1::closeEvent(QCloseEvent* event)

@@ -2,18 +2,17 @@
 
 #include "Unit1.h"
 #include "application.h"
+#include "desktop.h"
 #include "graphfresnel.h"
 #include "numtext/numtext.h"
 
 #include <QCheckBox>
 #include <QColorDialog>
-#include <QGuiApplication>
 #include <QInputDialog>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
 #include <QTabWidget>
 
 #include <cmath>
@@ -118,8 +117,7 @@ TPagesDlg::TPagesDlg(QWidget* parent) : QDialog(parent)
     small.setPointSize(8);
     setFont(small);
     setFixedSize(kClientWidth, kClientHeight);
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    desktop::centreOuter(this);
 
     PageControl1 = new QTabWidget(this);
     PageControl1->setObjectName(QStringLiteral("PageControl1"));

@@ -4,6 +4,7 @@
 #include "Unit2.h"
 #include "apropo.h"
 #include "calcmodeleserie.h"
+#include "desktop.h"
 #include "graphfresnel.h"
 #include "pictures.h"
 
@@ -60,12 +61,14 @@ void showErrorBox(const kelvoran::FloatError& error)
     QMessageBox box(QMessageBox::Critical, QStringLiteral("kelvoran"), QString::fromUtf8(error.what()),
                     QMessageBox::Ok, QApplication::activeWindow());
     box.setObjectName(QStringLiteral("ErrorBox"));
+    desktop::fitTitle(box);
     box.exec();
 }
 
 void showConfirmation(QWidget* parent, const QString& text)
 {
     QMessageBox box(QMessageBox::Question, QStringLiteral("Confirmation"), text, QMessageBox::Ok, parent);
+    desktop::fitTitle(box);
     box.exec();
 }
 

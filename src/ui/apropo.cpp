@@ -1,13 +1,12 @@
 #include "apropo.h"
 
 #include "application.h"
+#include "desktop.h"
 #include "pictures.h"
 
-#include <QGuiApplication>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
-#include <QScreen>
 
 TAboutBox* AboutBox = nullptr;
 
@@ -85,17 +84,8 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent)
     OKButton->setGeometry(111, 180, 75, 25);
     OKButton->setDefault(true);
     connect(OKButton, &QPushButton::clicked, this, &TAboutBox::OKButtonClick);
-}
-
-void TAboutBox::showEvent(QShowEvent* event)
-{
     // Centred on the screen the first time; later the user's place stays.
-    if (!placed_) {
-        if (const QScreen* screen = QGuiApplication::primaryScreen())
-            move(screen->availableGeometry().center() - rect().center());
-        placed_ = true;
-    }
-    QDialog::showEvent(event);
+    desktop::centreOuter(this);
 }
 
 void TAboutBox::OKButtonClick()

@@ -9,14 +9,10 @@ class TAboutBox : public QDialog {
 public:
     explicit TAboutBox(QWidget* parent = nullptr);
 
-protected:
-    void showEvent(QShowEvent* event) override;
-
 private:
     void OKButtonClick();
 
     QPushButton* OKButton = nullptr;
-    bool placed_ = false;
 };
 
 extern TAboutBox* AboutBox;

@@ -1,6 +1,7 @@
 #include "calcmodeleserie.h"
 
 #include "application.h"
+#include "desktop.h"
 #include "pictures.h"
 
 #include "model/fperror.h"
@@ -10,6 +11,7 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
+#include <QShortcut>
 
 TForm3* Form3 = nullptr;
 
@@ -68,6 +70,7 @@ TForm3::TForm3(QWidget* parent) : QWidget(parent)
     BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
     BitBtn1->setGeometry(184, 64, 89, 57);
     BitBtn1->setIcon(pictures::iconFrom(pictures::calculator, QSize(16, 16)));
+    BitBtn1->setAutoDefault(true); // Return presses it when focused
     Edit3 = field(this, "Edit3", QString(), 304, 72);
     Edit4 = field(this, "Edit4", QString(), 416, 72);
     Edit3->setReadOnly(true);
@@ -83,9 +86,8 @@ TForm3::TForm3(QWidget* parent) : QWidget(parent)
     setTabOrder(BitBtn1, Edit3);
     setTabOrder(Edit3, Edit4);
 
-    // Outer size 528 by 218 with the usual frame: the client area below.
-    resize(520, 184);
-    move(376, 511);
+    desktop::placeOuter(this, QPoint(376, 511), QSize(528, 218));
+    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this, &QWidget::hide);
 }
 
 void TForm3::paintEvent(QPaintEvent*)

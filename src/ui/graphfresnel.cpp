@@ -2,6 +2,9 @@
 
 #include "Unit1.h"
 #include "application.h"
+#include "desktop.h"
+#include "pictures.h"
+#include "diagram/composition.h"
 #include "diagram/emf/emfdiagram.h"
 #include "diagram/qtsurfaces.h"
 
@@ -9,16 +12,22 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QIcon>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QPainter>
 #include <QPainterPath>
 #include <QResizeEvent>
 #include <QScopedValueRollback>
+#include <QScreen>
+#include <QtMath>
 #include <QToolBar>
 #include <QToolButton>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <numbers>
 
@@ -47,12 +56,10 @@ void paintPhasors(QPainter& p, QPointF origin, double length, double width)
     }
 }
 
-// The tool button: a sheet with the diagram on it over a clipboard board.
-QIcon copyIcon()
+// The tool button: a sheet with the diagram on it over a clipboard board,
+// drawn on a 32 by 32 grid.
+void paintCopyIcon(QPainter& p, QSize)
 {
-    QPixmap pixmap(kIconSize, kIconSize);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
     p.setRenderHint(QPainter::Antialiasing);
     p.setPen(QPen(QColor(90, 60, 30), 1));
     p.setBrush(QColor(190, 140, 80));
@@ -63,7 +70,6 @@ QIcon copyIcon()
     p.setBrush(Qt::white);
     p.drawRect(QRectF(9.5, 9.5, 21, 21));
     paintPhasors(p, QPointF(20, 20), 8, 1.4);
-    return QIcon(pixmap);
 }
 
 // The window: the phasors on a white disc.
@@ -130,6 +136,48 @@ private:
     mutable QByteArray png_;
 };
 
+// The largest client size that keeps the rule and whose frame fits the
+// available area of the largest screen.
+QSize largestClientSize(const QMargins& frame)
+{
+    int outerWidth = 0;
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        const QRect area = screen->availableGeometry();
+        outerWidth = std::max(outerWidth, std::min(area.width(), area.height() - TForm4::kHeightOverWidth));
+    }
+    if (outerWidth <= 0)
+        return QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    return QSize(outerWidth - frame.left() - frame.right(),
+                 outerWidth + TForm4::kHeightOverWidth - frame.top() - frame.bottom());
+}
+
+void showOutOfMemoryBox(QWidget* parent)
+{
+    QMessageBox box(QMessageBox::Critical, QStringLiteral("kelvoran"),
+                    QStringLiteral("Mémoire insuffisante pour dessiner le diagramme."), QMessageBox::Ok, parent);
+    box.setObjectName(QStringLiteral("MemoryBox"));
+    desktop::fitTitle(box);
+    box.exec();
+}
+
+// With KELVORAN_PAINT_LOG set to a file name, each paint of the diagram
+// appends "milliseconds width height" (steady clock, logical size of the
+// picture): how the end-to-end tests time the repaints during a drag.
+void logPaint(const QImage& picture)
+{
+    static FILE* log = [] {
+        const char* path = std::getenv("KELVORAN_PAINT_LOG");
+        return path && *path ? std::fopen(path, "a") : nullptr;
+    }();
+    if (!log)
+        return;
+    using namespace std::chrono;
+    const double ms = duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
+    const QSize size = picture.deviceIndependentSize().toSize();
+    std::fprintf(log, "%.3f %d %d\n", ms, size.width(), size.height());
+    std::fflush(log);
+}
+
 } // namespace
 
 TImage::TImage(QWidget* parent) : QWidget(parent) {}
@@ -140,6 +188,7 @@ void TImage::paintEvent(QPaintEvent*)
         return;
     QPainter p(this);
     p.drawImage(QPoint(0, 0), picture_);
+    logPaint(picture_);
 }
 
 TForm4::TForm4(QWidget* parent) : QWidget(parent, Qt::Window)
@@ -160,7 +209,7 @@ TForm4::TForm4(QWidget* parent) : QWidget(parent, Qt::Window)
 
     ToolButton1 = new QToolButton(ToolBar1);
     ToolButton1->setObjectName(QStringLiteral("ToolButton1"));
-    ToolButton1->setIcon(copyIcon());
+    ToolButton1->setIcon(pictures::iconFrom(paintCopyIcon, QSize(kIconSize, kIconSize)));
     ToolButton1->setIconSize(QSize(kIconSize, kIconSize));
     ToolButton1->setFixedSize(39, 38);
     ToolButton1->setAutoRaise(true);
@@ -170,18 +219,28 @@ TForm4::TForm4(QWidget* parent) : QWidget(parent, Qt::Window)
     Image1 = new TImage(this);
     Image1->setObjectName(QStringLiteral("Image1"));
 
-    // The outer size is the design's: take off the frame, where the window
-    // system tells it before the window is shown.
-    create();
-    const QSize frameExtra = frameGeometry().size() - size();
-    move(307, 142);
-    resize(450 - frameExtra.width(), 517 - frameExtra.height());
+    // The design's outer size and place; the height then follows the rule.
     // Hidden, the window gets no resize event until it is first shown, yet
-    // others redraw on Image1 before that: apply the size rule and place the
+    // others redraw on Image1 before that: apply the rule and place the
     // controls now, without drawing (the first show redraws anyway).
-    resize(width(), frameGeometry().width() + kHeightOverWidth - frameExtra.height());
+    create();
+    desktop::placeOuter(this, QPoint(307, 142), QSize(450, 517));
+    resize(ruleSize());
     layoutControls();
     setAttribute(Qt::WA_PendingResizeEvent, false);
+
+    // Where the window manager does not keep the rule during a drag, the
+    // size is corrected once the button is released.
+    dragEnd_.setInterval(30);
+    connect(&dragEnd_, &QTimer::timeout, this, [this] {
+        if (!desktop::pointerButtonHeld()) {
+            dragEnd_.stop();
+            runHandler([this] { keepRule(); });
+        }
+    });
+    // A maximised window loses its borders under some window managers: the
+    // bound and the hints follow the frame.
+    desktop::onFrameChange(this, [this] { runHandler([this] { keepRule(); }); });
 }
 
 void TForm4::layoutControls()
@@ -190,9 +249,28 @@ void TForm4::layoutControls()
     Image1->setGeometry(0, kToolBarHeight, width(), std::max(0, height() - kToolBarHeight));
 }
 
+// Drawn at the device's resolution in the same logical geometry, and never
+// larger than the bound, whatever size the window was given.
 void TForm4::redraw()
 {
-    kelvoran::drawDiagramBitmap(Image1->picture(), installation, settings, Image1->width(), Image1->height());
+    const QSize bound = maximumSize() - QSize(0, kToolBarHeight);
+    const QSize size = Image1->size().boundedTo(bound).expandedTo(QSize(0, 0));
+    const qreal ratio = Image1->devicePixelRatioF();
+    QImage image;
+    if (!size.isEmpty()) {
+        image = QImage(QSize(qCeil(size.width() * ratio), qCeil(size.height() * ratio)), QImage::Format_RGB32);
+        if (image.isNull()) {
+            showOutOfMemoryBox(this);
+            return;
+        }
+        image.setDevicePixelRatio(ratio);
+        image.fill(Qt::white);
+    }
+    {
+        kelvoran::RasterSurface surface(image);
+        kelvoran::drawDiagram(surface, installation, settings, size.width(), size.height());
+    }
+    Image1->picture() = std::move(image);
     Image1->update();
 }
 
@@ -210,6 +288,22 @@ void TForm4::resizeEvent(QResizeEvent* event)
     runHandler([this] { retaille(); });
 }
 
+QSize TForm4::ruleSize()
+{
+    const QMargins frame = desktop::frameMargins(this);
+    const QSize largest = largestClientSize(frame);
+    if (maximumSize() != largest)
+        setMaximumSize(largest);
+    // Client height - client width, for outer height = outer width + 75.
+    const int difference = kHeightOverWidth + frame.left() + frame.right() - frame.top() - frame.bottom();
+    if (hintedDifference_ != difference) {
+        hintedDifference_ = difference;
+        desktop::keepHeightOverWidth(this, difference);
+    }
+    const int w = std::min(width(), largest.width());
+    return QSize(w, w + difference);
+}
+
 // The user sets the width only: the outer height follows it. Changing the
 // height raises this handler again from inside itself; that inner run only
 // places the controls, and the outer run draws once at the final size, so a
@@ -217,17 +311,32 @@ void TForm4::resizeEvent(QResizeEvent* event)
 void TForm4::retaille()
 {
     const QScopedValueRollback<int> depth(retailleDepth_, retailleDepth_ + 1);
-
-    const int frameExtra = frameGeometry().height() - height();
-    const int wanted = frameGeometry().width() + kHeightOverWidth - frameExtra;
     layoutControls();
     if (retailleDepth_ > 1)
         return;
-    if (height() != wanted) {
-        resize(width(), wanted);
-        layoutControls();
-    }
+    keepRule();
     redraw();
+}
+
+void TForm4::keepRule()
+{
+    const QSize wanted = ruleSize();
+    if (size() == wanted)
+        return;
+    // Maximised, the window manager sizes the window from the bound, which
+    // ruleSize has just given it: a resize here would end the maximised state.
+    if (windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen))
+        return;
+    // A window manager's drag that does not keep the rule: follow it, and
+    // correct once when it ends rather than fight it at every step.
+    if (desktop::windowManagerRunning() && desktop::pointerButtonHeld()) {
+        dragEnd_.start();
+        return;
+    }
+    resize(wanted);
+    layoutControls();
+    // Qt has just rewritten the size hints: the aspect goes back at once.
+    desktop::keepHeightOverWidth(this, *hintedDifference_);
 }
 
 void TForm4::ToolButton1Click()

@@ -3,8 +3,17 @@
 // the outer height at the outer width plus 75 pixels, and copies the diagram
 // to the clipboard. It owns only the picture; what it draws comes from the
 // program-wide records through drawDiagram.
+//
+// Under a window manager the rule is the window manager's to keep during a
+// drag (size hints: a base size and a 1:1 aspect); the window corrects its
+// size itself only where nothing keeps the rule, and then once the drag has
+// ended. Its size never exceeds what the largest screen can show, so the
+// picture and its copies stay bounded.
 #include <QImage>
+#include <QTimer>
 #include <QWidget>
+
+#include <optional>
 
 class QToolBar;
 class QToolButton;
@@ -49,11 +58,18 @@ protected:
 private:
     void retaille();
     void layoutControls();
+    // The client size the rule gives for the current width, within the
+    // bound; also updates the bound and the window manager's hints.
+    QSize ruleSize();
+    // Brings the size back to the rule, at once or when a drag has ended.
+    void keepRule();
 
     QToolBar* ToolBar1;
     QToolButton* ToolButton1;
     TImage* Image1;
     int retailleDepth_ = 0;
+    std::optional<int> hintedDifference_;
+    QTimer dragEnd_;
 };
 
 extern TForm4* Form4;

@@ -271,7 +271,11 @@ void PictureBox::mouseReleaseEvent(QMouseEvent* event)
         emit clicked();
 }
 
-GlyphButton::GlyphButton(pictures::PaintFn paint, QWidget* parent) : QPushButton(parent), paint_(std::move(paint)) {}
+GlyphButton::GlyphButton(pictures::PaintFn paint, QWidget* parent) : QPushButton(parent), paint_(std::move(paint))
+{
+    // Return presses the focused button, as Space does, also outside a dialog.
+    setAutoDefault(true);
+}
 
 void GlyphButton::paintEvent(QPaintEvent* event)
 {

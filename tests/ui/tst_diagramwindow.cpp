@@ -60,21 +60,31 @@ private slots:
     void init() { QGuiApplication::clipboard()->clear(); }
 
     // The user sets the width; the height follows it, and the diagram is
-    // drawn afresh at the image's new size, never stretched.
+    // drawn afresh at the image's new size, never stretched. The window
+    // never grows beyond what the screen shows (width -1: the largest).
     void resizeFollowsTheWidth_data()
     {
         QTest::addColumn<QSize>("asked");
-        QTest::newRow("wider, too low") << QSize(600, 300);
-        QTest::newRow("narrower, too high") << QSize(320, 900);
-        QTest::newRow("bottom edge only") << QSize(320, 500);
-        QTest::newRow("large") << QSize(1100, 400);
+        QTest::addColumn<int>("width");
+        QTest::newRow("wider, too low") << QSize(600, 300) << 600;
+        QTest::newRow("narrower, too high") << QSize(320, 900) << 320;
+        QTest::newRow("bottom edge only") << QSize(320, 500) << 320;
+        QTest::newRow("wider than the screen") << QSize(1100, 400) << -1;
+        QTest::newRow("20,000 pixels") << QSize(20000, 20000) << -1;
     }
     void resizeFollowsTheWidth()
     {
         QFETCH(QSize, asked);
+        QFETCH(int, width);
         resizeTo(asked.width(), asked.height());
-        QTRY_COMPARE(Form4->frameGeometry().height(), Form4->frameGeometry().width() + 75);
-        QCOMPARE(Form4->width(), asked.width());
+        const QRect outer = Form4->frameGeometry();
+        QTRY_COMPARE(outer.height(), outer.width() + 75);
+        if (width < 0) {
+            const QRect area = Form4->screen()->availableGeometry();
+            QCOMPARE(outer.width(), std::min(area.width(), area.height() - 75));
+        } else {
+            QCOMPARE(Form4->width(), width);
+        }
         const QSize image = Form4->image()->size();
         QCOMPARE(image, QSize(Form4->width(), Form4->height() - TForm4::kToolBarHeight));
         QCOMPARE(shown(), freshPicture(image));
