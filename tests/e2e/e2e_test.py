@@ -356,6 +356,25 @@ def scenario_diagram_copy(s: Session):
     s.put_aside(form4)
 
 
+def scenario_diagram_size_bound(s: Session):
+    """Asked 20,000 pixels, the diagram window stays within the screen (its
+    picture with it): bounded memory, and the program answers at once."""
+    form4 = s.wait_window("Form4")
+    asked = time.monotonic()
+    s.xdo("windowsize", form4, "20000", "20000")
+    report = copy_report(s)
+    answered = time.monotonic() - asked
+    check(report.count(b"\r\n") == 62, "no report copied after the large resize")
+    _, _, width, height = s.geometry(form4)
+    check((width, height) == (949, 1024), f"asked 20,000 px, the diagram window is {width}x{height}")
+    check(answered < 3.0, f"the program answered {answered:.1f} s after the large resize")
+    with open(f"/proc/{s.proc.pid}/status") as f:
+        peak = next(int(line.split()[1]) for line in f if line.startswith("VmHWM:")) / 1024
+    check(peak < 1024, f"peak resident memory {peak:.0f} MB")
+    print(f"      20,000 px asked: {width}x{height}, answered in {answered * 1000:.0f} ms, peak {peak:.0f} MB")
+    s.xdo("windowsize", "--sync", form4, "600", "500")
+
+
 def scenario_series_calculator(s: Session):
     s.click_main(*BITBTN2)
     calc = s.wait_window("Calcul du modèle série")
@@ -420,6 +439,7 @@ def main():
             ("typed fields, switch, calculate", scenario_typed_fields_and_switch),
             ("short circuit answered with Enter", scenario_short_circuit),
             ("diagram resized and copied", scenario_diagram_copy),
+            ("diagram window bounded by the screen", scenario_diagram_size_bound),
             ("series calculator", scenario_series_calculator),
             ("neutral open, polar notation", scenario_neutral_open_polar),
             ("Quitter", scenario_quit),
