@@ -1,8 +1,9 @@
 #include "apropo.h"
 
-#include "application.h"
 #include "desktop.h"
+#include "handlers.h"
 #include "pictures.h"
+#include "windowfont.h"
 
 #include <QLabel>
 #include <QPainter>
@@ -83,7 +84,7 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent)
     OKButton->setObjectName(QStringLiteral("OKButton"));
     OKButton->setGeometry(111, 180, 75, 25);
     OKButton->setDefault(true);
-    connect(OKButton, &QPushButton::clicked, this, &TAboutBox::OKButtonClick);
+    connectHandler(OKButton, &QPushButton::clicked, this, &TAboutBox::OKButtonClick);
     // Centred on the screen the first time; later the user's place stays.
     desktop::centreOuter(this);
 }

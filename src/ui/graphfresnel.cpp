@@ -1,9 +1,9 @@
 #include "graphfresnel.h"
 
-#include "Unit1.h"
-#include "application.h"
 #include "desktop.h"
+#include "handlers.h"
 #include "pictures.h"
+#include "records.h"
 #include "diagram/composition.h"
 #include "diagram/emf/emfdiagram.h"
 #include "diagram/qtsurfaces.h"
@@ -214,7 +214,7 @@ TForm4::TForm4(QWidget* parent) : QWidget(parent, Qt::Window)
     ToolButton1->setFixedSize(39, 38);
     ToolButton1->setAutoRaise(true);
     ToolBar1->addWidget(ToolButton1);
-    connect(ToolButton1, &QToolButton::clicked, this, guarded([this] { ToolButton1Click(); }));
+    connectHandler(ToolButton1, &QToolButton::clicked, this, &TForm4::ToolButton1Click);
 
     Image1 = new TImage(this);
     Image1->setObjectName(QStringLiteral("Image1"));
@@ -232,10 +232,10 @@ TForm4::TForm4(QWidget* parent) : QWidget(parent, Qt::Window)
     // Where the window manager does not keep the rule during a drag, the
     // size is corrected once the button is released.
     dragEnd_.setInterval(30);
-    connect(&dragEnd_, &QTimer::timeout, this, [this] {
+    connectHandler(&dragEnd_, &QTimer::timeout, this, [this] {
         if (!desktop::pointerButtonHeld()) {
             dragEnd_.stop();
-            runHandler([this] { keepRule(); });
+            keepRule();
         }
     });
     // A maximised window loses its borders under some window managers: the
