@@ -146,17 +146,26 @@ def scenario_drags(s: Desktop):
         x, y, w, h = s.settled(form4)
         edge = ("right", "bottom", "corner", "left")[k % 4]
         target = rng.randint(260, 760)
+        while abs(target - w) < 40:  # every step changes the size
+            target = rng.randint(260, 760)
         if edge == "right":
             start, delta = (x + w - 1, y + h // 2), (target - w, rng.randint(-60, 60))
         elif edge == "left":
-            start, delta = (x, y + h // 2), (max(w - target, -x), rng.randint(-60, 60))
+            dx = max(w - target, -x)
+            start, delta = (x, y + h // 2), (dx if abs(dx) >= 40 else 60, rng.randint(-60, 60))
         elif edge == "bottom":
             start, delta = (x + w // 2, y + h - 2), (rng.randint(-60, 60), target - w)
         else:
             start, delta = (x + w - 3, y + h - 2), (target - w, target - w)
         s.xdo("mousemove", str(start[0]), str(start[1]))
-        paints_before = len(read_paints(s.paint_log))
         s.xdo("mousedown", "1")
+        # openbox starts a drag once the pointer has moved past its threshold:
+        # the timed steps follow that first move.
+        unit = (1 if delta[0] > 0 else -1 if delta[0] < 0 else 0, 1 if delta[1] > 0 else -1 if delta[1] < 0 else 0)
+        start = (start[0] + 10 * unit[0], start[1] + 10 * unit[1])
+        s.xdo("mousemove", str(start[0]), str(start[1]))
+        time.sleep(0.15)
+        paints_before = len(read_paints(s.paint_log))
         steps = []
         for i in range(1, STEPS + 1):
             steps.append(time.monotonic())
@@ -169,8 +178,8 @@ def scenario_drags(s: Desktop):
             broken.append((edge, delta, after))
         paints = read_paints(s.paint_log)[paints_before:]
         during = [p for p in paints if steps[0] <= p[0] <= released + 0.2]
-        for a, b in zip([steps[0]] + [p[0] for p in during], [p[0] for p in during] + [released]):
-            gaps.append(b - a)
+        for a, b in zip(during, during[1:]):
+            gaps.append((b[0] - a[0], edge, a[1:], b[1:]))
         # Each step: the first paint after it at a size other than the one shown before it.
         for t in steps:
             shown = [p for p in paints if p[0] < t]
@@ -184,10 +193,12 @@ def scenario_drags(s: Desktop):
             s.xdo("windowsize", "--sync", form4, "448", "500")
     check(not broken, f"{len(broken)} of {DRAGS} drags left the rule broken: {broken[:3]}")
     check(len(latencies) >= DRAGS * STEPS // 2, f"only {len(latencies)} of {DRAGS * STEPS} steps repainted")
-    median, worst, longest = statistics.median(latencies), max(latencies), max(gaps)
+    median, worst, (longest, *where) = statistics.median(latencies), max(latencies), max(gaps)
     print(f"      {DRAGS} drags, {len(latencies)} steps: step to repaint median {median * 1000:.1f} ms, "
-          f"max {worst * 1000:.1f} ms; longest gap between repaints {longest * 1000:.1f} ms")
-    # A frozen window (seconds without a repaint) fails; the 50/200 ms goal is reported above.
+          f"max {worst * 1000:.1f} ms; longest gap between repaints {longest * 1000:.1f} ms {where}")
+    # The goal is 50 ms median and no gap over 200 ms; on a loaded machine a
+    # single gap may stretch, a frozen window (seconds) never passes.
+    check(median <= 0.05, f"median delay from pointer step to repaint {median * 1000:.0f} ms")
     check(longest < 1.0, f"the diagram stopped repainting for {longest:.2f} s during a drag")
 
 
