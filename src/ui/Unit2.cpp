@@ -3,6 +3,7 @@
 #include "clickfilter.h"
 #include "desktop.h"
 #include "handlers.h"
+#include "pictures.h"
 #include "records.h"
 #include "textentry.h"
 
@@ -46,16 +47,16 @@ void paintText(QLabel* label, const QColor& color)
     label->setPalette(palette);
 }
 
-// The check mark of the OK button.
+// The check mark of the OK button, sharp at any pixel ratio.
 QIcon okGlyph()
 {
-    QPixmap pixmap(18, 18);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(QPen(QColor(0, 128, 0), 2.6, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-    p.drawPolyline(QPolygonF({QPointF(3, 9.5), QPointF(7.5, 14), QPointF(15, 4)}));
-    return QIcon(pixmap);
+    return pictures::iconFrom(
+        [](QPainter& p, QSize) {
+            p.setRenderHint(QPainter::Antialiasing);
+            p.setPen(QPen(QColor(0, 128, 0), 2.6, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+            p.drawPolyline(QPolygonF({QPointF(3, 9.5), QPointF(7.5, 14), QPointF(15, 4)}));
+        },
+        QSize(18, 18));
 }
 
 // The longest captions may not fit the page in every desktop font: shrink
