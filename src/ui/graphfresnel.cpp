@@ -241,6 +241,10 @@ TForm4::TForm4(QWidget* parent) : QWidget(parent, Qt::Window)
     // A maximised window loses its borders under some window managers: the
     // bound and the hints follow the frame.
     desktop::onFrameChange(this, [this] { runHandler([this] { keepRule(); }); });
+    // The bound follows the screens (queued: the list is complete by then).
+    const auto screensChanged = [this] { runHandler([this] { keepRule(); }); };
+    connect(qGuiApp, &QGuiApplication::screenAdded, this, screensChanged, Qt::QueuedConnection);
+    connect(qGuiApp, &QGuiApplication::screenRemoved, this, screensChanged, Qt::QueuedConnection);
 }
 
 void TForm4::layoutControls()
@@ -292,11 +296,13 @@ QSize TForm4::ruleSize()
 {
     const QMargins frame = desktop::frameMargins(this);
     const QSize largest = largestClientSize(frame);
-    if (maximumSize() != largest)
+    // Qt rewrites the size hints with a new bound: the aspect goes back with it.
+    const bool hintsRewritten = maximumSize() != largest;
+    if (hintsRewritten)
         setMaximumSize(largest);
     // Client height - client width, for outer height = outer width + 75.
     const int difference = kHeightOverWidth + frame.left() + frame.right() - frame.top() - frame.bottom();
-    if (hintedDifference_ != difference) {
+    if (hintedDifference_ != difference || hintsRewritten) {
         hintedDifference_ = difference;
         desktop::keepHeightOverWidth(this, difference);
     }
