@@ -144,6 +144,11 @@ def scenario_drags(s: Desktop):
     latencies, gaps, broken = [], [], []
     for k in range(DRAGS):
         x, y, w, h = s.settled(form4)
+        # Back within the screen, room left of it for the left edge's drags.
+        if x < 80 or x + w > SCREEN_W or y + h > SCREEN_H:
+            s.xdo("windowmove", "--sync", form4, "307", "162")
+            s.xdo("windowsize", "--sync", form4, "448", "500")
+            x, y, w, h = s.settled(form4)
         edge = ("right", "bottom", "corner", "left")[k % 4]
         target = rng.randint(260, 760)
         while abs(target - w) < 40:  # every step changes the size
@@ -151,7 +156,7 @@ def scenario_drags(s: Desktop):
         if edge == "right":
             start, delta = (x + w - 1, y + h // 2), (target - w, rng.randint(-60, 60))
         elif edge == "left":
-            dx = max(w - target, -x)
+            dx = max(w - target, 20 - x)
             start, delta = (x, y + h // 2), (dx if abs(dx) >= 40 else 60, rng.randint(-60, 60))
         elif edge == "bottom":
             start, delta = (x + w // 2, y + h - 2), (rng.randint(-60, 60), target - w)
@@ -187,10 +192,6 @@ def scenario_drags(s: Desktop):
             later = [p for p in paints if p[0] >= t and p[1:] != size]
             if later and later[0][0] - t < 1.0:
                 latencies.append(later[0][0] - t)
-        # Back within the screen for the next drag.
-        if after[0] < 0 or after[0] + after[2] > SCREEN_W or after[1] + after[3] > SCREEN_H:
-            s.xdo("windowmove", "--sync", form4, "307", "162")
-            s.xdo("windowsize", "--sync", form4, "448", "500")
     check(not broken, f"{len(broken)} of {DRAGS} drags left the rule broken: {broken[:3]}")
     check(len(latencies) >= DRAGS * STEPS // 2, f"only {len(latencies)} of {DRAGS * STEPS} steps repainted")
     median, worst, (longest, *where) = statistics.median(latencies), max(latencies), max(gaps)
