@@ -30,6 +30,15 @@ lint() {
   return "$rc"
 }
 check "lintian $(basename "$deb")" lint
+control() {
+  local depends size
+  depends="$(dpkg-deb -f "$deb" Depends)" size="$(dpkg-deb -f "$deb" Installed-Size)"
+  # shlibdeps found the Qt libraries; nothing from the build is needed to run.
+  grep -q 'libqt6widgets6' <<<"$depends" || echo "Depends lacks the Qt libraries: $depends"
+  grep -Eq -- '-dev( |,|$)' <<<"$depends" && echo "Depends names a development package: $depends"
+  [ "$size" -le 1024 ] || echo "Installed-Size $size KiB is over 1 MiB"
+}
+check "control: Depends from shlibdeps, no -dev, at most 1 MiB installed" control
 check "desktop-file-validate kelvoran.desktop" desktop-file-validate "$usr/share/applications/kelvoran.desktop"
 metainfo="$(echo "$usr"/share/metainfo/*.metainfo.xml)"
 appstream() { appstreamcli validate --no-net "$metainfo" >"$work/appstream.log" 2>&1 || cat "$work/appstream.log"; }
