@@ -41,7 +41,12 @@ control() {
 check "control: Depends from shlibdeps, no -dev, at most 1 MiB installed" control
 check "desktop-file-validate kelvoran.desktop" desktop-file-validate "$usr/share/applications/kelvoran.desktop"
 metainfo="$(echo "$usr"/share/metainfo/*.metainfo.xml)"
-appstream() { appstreamcli validate --no-net "$metainfo" >"$work/appstream.log" 2>&1 || cat "$work/appstream.log"; }
+appstream() {
+  appstreamcli validate --no-net "$metainfo" >"$work/appstream.log" 2>&1 || cat "$work/appstream.log"
+  local launchable
+  launchable="$(sed -n 's:.*<launchable type="desktop-id">\(.*\)</launchable>.*:\1:p' "$metainfo")"
+  [ -f "$usr/share/applications/$launchable" ] || echo "launchable '$launchable' is not in the package"
+}
 check "appstreamcli validate --no-net $(basename "$metainfo")" appstream
 man_warnings() {
   LC_ALL=C.UTF-8 MANROFFSEQ='' MANWIDTH=80 man --warnings -E UTF-8 -l -Tutf8 -Z "$usr/share/man/man1/kelvoran.1.gz" 2>&1 >/dev/null
