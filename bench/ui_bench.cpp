@@ -3,6 +3,7 @@
 // PNG). Runs offscreen unless a platform is chosen.
 #include "Unit1.h"
 #include "application.h"
+#include "records.h"
 #include "graphfresnel.h"
 
 #include <QClipboard>

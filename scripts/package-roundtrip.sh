@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The package as a user meets it (Debian 12, as root): build it, check it with
-# lintian, install it with apt-get, start the installed program under Xvfb and
-# see its main window, quit, purge it and see every file it brought gone.
+# lintian, install it with apt-get, start the installed program without a
+# display (status 1, a French message) and under Xvfb (its main window, quit,
+# status 0), purge it and see every file it brought gone.
 # Installs the package on this machine for the duration; it is purged at the
 # end, also when a step fails. Usage: bash scripts/package-roundtrip.sh [display-number]
 set -euo pipefail
@@ -45,6 +46,13 @@ while read -r path; do
 done <"$out/files" >"$out/owned"
 echo /usr/share/doc/kelvoran >>"$out/owned"
 echo "$(wc -l <"$out/owned") paths installed"
+
+echo "== /usr/bin/kelvoran without a display"
+status=0
+(cd / && exec env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM /usr/bin/kelvoran) >"$out/nodisplay.log" 2>&1 || status=$?
+echo "exit status $status: $(head -c 60 "$out/nodisplay.log")..."
+[ "$status" -eq 1 ] && grep -q '^kelvoran : aucun affichage utilisable' "$out/nodisplay.log" ||
+  { cat "$out/nodisplay.log"; echo "FAIL: expected status 1 and the French message"; exit 1; }
 
 # Xvfb picks a free display unless one is given. -noreset: the probe is the
 # server's first client, and a reset when it leaves races with the program.

@@ -9,11 +9,11 @@ bash scripts/deps.sh
 export DEB_BUILD_MAINT_OPTIONS=hardening=+all
 cxxflags="$(dpkg-buildflags --get CXXFLAGS) $(dpkg-buildflags --get CPPFLAGS)"
 ldflags="$(dpkg-buildflags --get LDFLAGS)"
-# Install rules must not build "all" (the tests): only the program goes in.
-cmake -S . -B build-package -G Ninja -DCMAKE_BUILD_TYPE=Release -DKELVORAN_BENCH=OFF \
-  -DKELVORAN_SANITIZE=OFF -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON \
+# Only the program: no tests, benchmarks or tools.
+cmake -S . -B build-package -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DKELVORAN_BENCH=OFF \
+  -DKELVORAN_SANITIZE=OFF -DKELVORAN_FUZZ=OFF \
   -DCMAKE_CXX_FLAGS="$cxxflags" -DCMAKE_EXE_LINKER_FLAGS="$ldflags" >/dev/null
-cmake --build build-package -j2 --target kelvoran
+cmake --build build-package -j2
 rm -f build-package/kelvoran_*.deb
 (cd build-package && cpack -G DEB >/dev/null)
 deb="$(basename build-package/kelvoran_*_amd64.deb)"
