@@ -1,6 +1,6 @@
 # Diagram window, parameters dialog and the enhanced-metafile copy.
 add_executable(tst_emf ${CMAKE_CURRENT_LIST_DIR}/tst_emf.cpp ${CMAKE_CURRENT_LIST_DIR}/tst_emf_reader.h)
-target_link_libraries(tst_emf PRIVATE kelvoran_emf kelvoran_core Qt6::Gui Qt6::Test)
+target_link_libraries(tst_emf PRIVATE kelvoran_emf kelvoran_surfaces kelvoran_core Qt6::Gui Qt6::Test)
 add_test(NAME tst_emf COMMAND tst_emf)
 
 foreach(_name tst_diagramwindow tst_dialogs)

@@ -33,6 +33,40 @@ QImage freshPicture(QSize size)
 QImage shown() { return Form4->image()->picture().convertToFormat(QImage::Format_RGB32); }
 const QMimeData* clipboard() { return QGuiApplication::clipboard()->mimeData(); }
 QImage clipboardPng() { return QImage::fromData(clipboard()->data(kPng), "PNG").convertToFormat(QImage::Format_RGB32); }
+
+// The PNG has three pixels per pixel of the window's picture, and says so
+// in its resolution: it prints at the same size. Seen from afar it is that
+// picture but for the glyphs' finer shapes and a pixel's rounding of the
+// slanted lines: the share of inked pixels of each with ink of the other
+// within a pixel of the picture.
+double pngLikeness(const QImage& picture)
+{
+    const QImage png = clipboardPng();
+    if (png.size() != picture.size() * 3 || png.dotsPerMeterX() != picture.dotsPerMeterX() * 3
+        || png.dotsPerMeterY() != picture.dotsPerMeterY() * 3)
+        return -1;
+    const auto ink = [](const QImage& image, int x, int y, int radius) {
+        for (int dy = -radius; dy <= radius; ++dy)
+            for (int dx = -radius; dx <= radius; ++dx)
+                if (image.valid(x + dx, y + dy) && image.pixel(x + dx, y + dy) != qRgb(255, 255, 255))
+                    return true;
+        return false;
+    };
+    int inked = 0, matched = 0;
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x) {
+            if (ink(picture, x, y, 0)) {
+                ++inked;
+                matched += ink(png, 3 * x + 1, 3 * y + 1, 4);
+            }
+            if (ink(png, 3 * x + 1, 3 * y + 1, 0)) {
+                ++inked;
+                matched += ink(picture, x, y, 1);
+            }
+        }
+    return inked ? double(matched) / inked : 1;
+}
+
 QRect svgViewBox() { return QSvgRenderer(clipboard()->data(kSvg)).viewBox(); }
 void copy() { QTest::mouseClick(child<QToolButton>(Form4, "ToolButton1"), Qt::LeftButton); }
 
@@ -101,8 +135,9 @@ private slots:
         kelvoran::drawDiagram(recording, installation, settings, size.width(), size.height());
         const auto drawn = testsupport::replayOps(recording.ops());
         QVERIFY(play.lines == drawn.lines);
-        QVERIFY(play.texts == drawn.texts);
-        QCOMPARE(clipboardPng(), shown());
+        QCOMPARE(play.texts.size(), drawn.texts.size());
+        QCOMPARE(play.underlines.size(), drawn.texts.size() - 2); // every text but the scale labels
+        QVERIFY(pngLikeness(shown()) > 0.99);
     }
 
     void secondCopyReplacesTheFirst()
@@ -116,7 +151,7 @@ private slots:
         QCOMPARE(svgViewBox().size(), size);
         QCOMPARE(testsupport::playEmf(clipboard()->data(kEmfTypes[1])).bounds[2], 639);
         QVERIFY(clipboard()->data(kEmfTypes[1]) != firstEmf);
-        QCOMPARE(clipboardPng().size(), size);
+        QCOMPARE(clipboardPng().size(), size * 3);
     }
 
     // A solve that does not redraw: the window keeps its drawing, the copy
@@ -129,8 +164,8 @@ private slots:
         QTest::mouseClick(child(Form1, "BitBtn3"), Qt::LeftButton);
         copy();
         QCOMPARE(shown(), before);
-        QVERIFY(clipboardPng() != before);
-        QCOMPARE(clipboardPng(), freshPicture(before.size()));
+        QVERIFY(pngLikeness(before) < 0.5);
+        QVERIFY(pngLikeness(freshPicture(before.size())) > 0.99);
         edit5->setText(QStringLiteral("5"));
         Form1->solve();
     }
