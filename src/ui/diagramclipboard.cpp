@@ -20,6 +20,10 @@ namespace {
 
 // Pixels of the PNG per pixel of the diagram.
 constexpr int kPngDensity = 3;
+// The largest raster offered. A larger allocation may well succeed (the
+// system promises memory it may not have) and then fail when painted at
+// paste time, out of the user's sight: it is refused at the click instead.
+constexpr qint64 kMaxRasterBytes = qint64{1} << 30;
 
 const QString kPng = QStringLiteral("image/png");
 
@@ -106,7 +110,9 @@ void copyDiagramToClipboard(const kelvoran::InstallationState& state, const kelv
     kelvoran::drawDiagram(recording, state, settings, w, h);
     QImage canvas;
     if (w > 0 && h > 0) {
-        canvas = QImage(w * kPngDensity, h * kPngDensity, QImage::Format_RGB32);
+        const qint64 bytes = qint64{w} * kPngDensity * h * kPngDensity * 4;
+        if (bytes <= kMaxRasterBytes)
+            canvas = QImage(w * kPngDensity, h * kPngDensity, QImage::Format_RGB32);
         if (canvas.isNull()) {
             showOutOfMemoryBox();
             return;

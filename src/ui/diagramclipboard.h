@@ -12,8 +12,9 @@
 
 // Draws every picture at `size` (Image1's size), then replaces the
 // clipboard's content. A FloatError propagates before the clipboard is
-// touched; a raster that cannot be allocated shows the out-of-memory box
-// and also leaves the clipboard as it was.
+// touched; a raster that cannot be allocated (or would take more than
+// 1 GiB, about 5400 pixels square) shows the out-of-memory box and also
+// leaves the clipboard as it was.
 void copyDiagramToClipboard(const kelvoran::InstallationState& state, const kelvoran::DisplaySettings& settings,
                             QSize size);
 

@@ -5,6 +5,7 @@
 #include "application.h"
 #include "diagram/composition.h"
 #include "diagram/qtsurfaces.h"
+#include "diagramclipboard.h"
 #include "graphfresnel.h"
 #include "tst_emf_reader.h"
 #include "tst_modal.h"
@@ -12,6 +13,7 @@
 #include <QClipboard>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QPointer>
 #include <QSvgRenderer>
 #include <QToolButton>
 #include <QtTest>
@@ -140,10 +142,12 @@ private slots:
         QVERIFY(pngLikeness(shown()) > 0.99);
     }
 
+    // The second copy replaces the first, whose pictures are released.
     void secondCopyReplacesTheFirst()
     {
         resizeTo(500, 500);
         copy();
+        const QPointer<const QMimeData> first = clipboard();
         const QByteArray firstEmf = clipboard()->data(kEmfTypes[1]);
         resizeTo(640, 640);
         copy();
@@ -152,6 +156,7 @@ private slots:
         QCOMPARE(testsupport::playEmf(clipboard()->data(kEmfTypes[1])).bounds[2], 639);
         QVERIFY(clipboard()->data(kEmfTypes[1]) != firstEmf);
         QCOMPARE(clipboardPng().size(), size * 3);
+        QVERIFY(first.isNull());
     }
 
     // A solve that does not redraw: the window keeps its drawing, the copy
@@ -199,6 +204,19 @@ private slots:
         installation.veff = 220;
         kelvoran::setSourceVoltages(installation);
         Form1->solve();
+    }
+
+    // A raster too large for the memory: the box says so and the clipboard
+    // keeps what it had, with no PNG offered that could not be delivered.
+    void tooLargeACopyTouchesNothing()
+    {
+        QGuiApplication::clipboard()->setText(QStringLiteral("avant"));
+        Answer box = answerNext<QMessageBox>();
+        copyDiagramToClipboard(installation, settings, QSize(6000, 6000));
+        QVERIFY(box->answered);
+        QCOMPARE(box->text, QStringLiteral("Mémoire insuffisante pour dessiner le diagramme."));
+        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("avant"));
+        QVERIFY(!clipboard()->hasFormat(kPng) && !clipboard()->hasFormat(kSvg));
     }
 };
 
