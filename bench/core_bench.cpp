@@ -1,4 +1,4 @@
-#include "model/solver.h"
+#include "solver/solver.h"
 
 #include <benchmark/benchmark.h>
 
@@ -10,9 +10,8 @@ namespace {
 
 class FieldsView : public SolverView {
 public:
-    std::array<std::string, 6> fields{"10", "0", "10", "-5", "5", "10"};
     size_t written = 0;
-    std::string fieldText(int index) const override { return fields[index]; }
+    std::string fieldText(int index) const override { return std::string(kDefaultFieldTexts.at(index)); }
     void setResultText(ResultLabel, const std::string& text) override { written += text.size(); }
     void reportShortCircuit() override {}
 };

@@ -4,7 +4,7 @@
 #include "diagram/composition.h"
 #include "diagram/qtsurfaces.h"
 #include "diagram/recordingsurface.h"
-#include "model/solver.h"
+#include "solver/solver.h"
 
 #include <benchmark/benchmark.h>
 
@@ -17,11 +17,7 @@ namespace {
 
 class DefaultFields : public kelvoran::SolverView {
 public:
-    std::string fieldText(int index) const override
-    {
-        static const std::array<const char*, 6> texts{"10", "0", "10", "-5", "5", "10"};
-        return texts.at(index);
-    }
+    std::string fieldText(int index) const override { return std::string(kelvoran::kDefaultFieldTexts.at(index)); }
     void setResultText(kelvoran::ResultLabel, const std::string&) override {}
     void reportShortCircuit() override {}
 };

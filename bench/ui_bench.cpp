@@ -4,6 +4,7 @@
 // platform is chosen.
 #include "Unit1.h"
 #include "application.h"
+#include "records.h"
 #include "graphfresnel.h"
 
 #include <QClipboard>

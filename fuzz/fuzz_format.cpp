@@ -1,6 +1,7 @@
-// formatNumber on arbitrary finite doubles: a short text that reads back to
-// the value within the rounding the format promises.
-#include "model/fperror.h"
+// formatNumber on arbitrary doubles: a short text that reads back to the
+// value within the rounding the format promises, or the error for a
+// non-finite value.
+#include "model/floaterror.h"
 #include "numtext/numtext.h"
 
 #include <cmath>
@@ -13,8 +14,18 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, size_t size)
         return 0;
     double x;
     std::memcpy(&x, data, sizeof x);
-    if (!std::isfinite(x))
-        return 0;
+    if (!std::isfinite(x)) {
+        // No text for an infinity or a NaN: the error it stands for.
+        const auto expected = std::isnan(x) ? kelvoran::FloatError::Kind::InvalidOperation
+                                            : kelvoran::FloatError::Kind::Overflow;
+        try {
+            kelvoran::formatNumber(x);
+        } catch (const kelvoran::FloatError& e) {
+            if (e.kind() == expected)
+                return 0;
+        }
+        std::abort();
+    }
     const std::string text = kelvoran::formatNumber(x);
     if (text.empty() || text.size() > 11)
         std::abort();

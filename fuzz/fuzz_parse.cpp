@@ -1,5 +1,5 @@
 // parseNumber on arbitrary bytes: a finite number or the overflow error.
-#include "model/fperror.h"
+#include "model/floaterror.h"
 #include "numtext/numtext.h"
 
 #include <cmath>

@@ -7,6 +7,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xdotool xclip xauth x11-utils imagemagick fonts-dejavu-core
   printemf emf2svg librsvg2-bin locales-all python3
+  clang libclang-rt-14-dev
 )
 missing=()
 for p in "${packages[@]}"; do

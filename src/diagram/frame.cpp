@@ -1,6 +1,6 @@
 #include "diagram/frame.h"
 
-#include "model/fperror.h"
+#include "model/floaterror.h"
 #include "numtext/numtext.h"
 
 #include <climits>
@@ -39,9 +39,9 @@ int roundToPixel(long double v)
 double decimalLog(double x)
 {
     if (x == 0)
-        throw FloatError(FloatError::Kind::DivisionByZero);
+        raiseFloatError(FloatError::Kind::DivisionByZero);
     if (!(x > 0))
-        throw FloatError(FloatError::Kind::InvalidOperation);
+        raiseFloatError(FloatError::Kind::InvalidOperation);
     return std::log(x) / std::log(10.0);
 }
 

@@ -1,6 +1,6 @@
 #include "complexe.h"
 
-#include "fperror.h"
+#include "floaterror.h"
 
 #include <cmath>
 

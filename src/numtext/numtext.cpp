@@ -1,6 +1,6 @@
 #include "numtext.h"
 
-#include "model/fperror.h"
+#include "model/floaterror.h"
 
 #include <bit>
 #include <charconv>
@@ -14,8 +14,6 @@ namespace kelvoran {
 namespace {
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
-
-[[noreturn]] void overflow() { throw FloatError(FloatError::Kind::Overflow); }
 
 // The integer formed by the digits of [a1, e1) followed by those of [a2, e2).
 double digitsAsInteger(const char* a1, const char* e1, const char* a2, const char* e2)
@@ -38,11 +36,11 @@ double digitsAsInteger(const char* a1, const char* e1, const char* a2, const cha
     }
     // More than 309 significant digits is at least 1E309, beyond any double.
     if (digits.size() > 309)
-        overflow();
+        raiseFloatError(FloatError::Kind::Overflow);
     double v = 0.0;
     const auto res = std::from_chars(digits.data(), digits.data() + digits.size(), v);
     if (res.ec != std::errc())
-        overflow();
+        raiseFloatError(FloatError::Kind::Overflow);
     return v;
 }
 
@@ -233,11 +231,11 @@ double parseNumber(std::string_view text)
     const auto res = std::from_chars(first, end, v, std::chars_format::general);
     if (res.ec == std::errc::result_out_of_range) {
         if (decimalMagnitude(intBegin, intEnd, fracBegin, fracEnd, exponent) >= 0)
-            overflow();
+            raiseFloatError(FloatError::Kind::Overflow);
         return negative ? -0.0 : 0.0;
     }
     if (res.ec != std::errc() || !std::isfinite(v))
-        overflow();
+        raiseFloatError(FloatError::Kind::Overflow);
     return v;
 }
 
@@ -281,6 +279,9 @@ std::string formatExponent(std::string_view e)
 
 std::string formatNumber(double x)
 {
+    // An infinity or a NaN has no text: it is the overflow (or invalid
+    // operation) that produced it.
+    checkFinite(x);
     const double ax = std::fabs(x);
     if (ax < 1000.0) {
         std::uint64_t n = roundedTenThousandths(ax);

@@ -15,7 +15,8 @@ namespace kelvoran {
 double parseNumber(std::string_view text);
 
 // Compact text: fixed with up to four decimals for 0.01 <= |v| <= 400,
-// otherwise three significant digits in exponent form (" 1.23E3").
+// otherwise three significant digits in exponent form (" 1.23E3"). An
+// infinity raises FloatError(Overflow), a NaN FloatError(InvalidOperation).
 std::string formatNumber(double x);
 
 // Trims the 11-character exponent text (" 1.23E+0003") to its compact form.

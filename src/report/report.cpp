@@ -1,6 +1,7 @@
 #include "report.h"
 
 #include "numtext/numtext.h"
+#include "numtext/separators.h"
 
 #include <string_view>
 
@@ -16,16 +17,16 @@ public:
         out_ += "\r\n";
     }
 
-    // label, re, separator, im
-    void algebraic(std::string_view label, TComplexe z, std::string_view separator)
+    void algebraic(std::string_view label, TComplexe z, std::string_view sep)
     {
-        line(std::string(label) + formatNumber(z.re) + std::string(separator) + formatNumber(z.im));
+        out_ += label;
+        line(formatAlgebraic(z, sep));
     }
 
-    // label, modulus, separator, argument
-    void polar(std::string_view label, TComplexe z, std::string_view separator)
+    void polar(std::string_view label, TComplexe z, std::string_view sep)
     {
-        line(std::string(label) + formatNumber(cmodule(z)) + std::string(separator) + formatNumber(cargument(z)));
+        out_ += label;
+        line(formatPolar(z, sep));
     }
 
     std::string take() { return std::move(out_); }
@@ -34,9 +35,9 @@ private:
     std::string out_;
 };
 
-constexpr std::string_view kPlus = " + j.";
-constexpr std::string_view kSpaced = " j. ";
-constexpr std::string_view kPolar = " ; ";
+using separator::kPlusJ;
+using separator::kPolar;
+using separator::kSpacedJ;
 
 } // namespace
 
@@ -50,9 +51,9 @@ std::string buildReport(const InstallationState& s)
 
     r.line("tensions simples : ");
     r.line("forme algébrique");
-    r.algebraic("v1complexe = ", s.vs1, kPlus);
-    r.algebraic("v2complexe = ", s.vs2, kPlus);
-    r.algebraic("v3complexe = ", s.vs3, kPlus);
+    r.algebraic("v1complexe = ", s.vs1, kPlusJ);
+    r.algebraic("v2complexe = ", s.vs2, kPlusJ);
+    r.algebraic("v3complexe = ", s.vs3, kPlusJ);
     r.line("forme polaire");
     r.polar("v1complexe = ", s.vs1, kPolar);
     r.polar("v2complexe = ", s.vs2, kPolar);
@@ -60,34 +61,34 @@ std::string buildReport(const InstallationState& s)
     r.line();
 
     r.line("Impédances :");
-    r.algebraic("Z1complexe = ", s.z1, kSpaced);
-    r.algebraic("Z2complexe = ", s.z2, kSpaced);
-    r.algebraic("Z3complexe = ", s.z3, kSpaced);
+    r.algebraic("Z1complexe = ", s.z1, kSpacedJ);
+    r.algebraic("Z2complexe = ", s.z2, kSpacedJ);
+    r.algebraic("Z3complexe = ", s.z3, kSpacedJ);
     r.line();
 
-    r.algebraic("Vncomplexe = ", s.vn, kSpaced);
+    r.algebraic("Vncomplexe = ", s.vn, kSpacedJ);
     r.polar("Vncomplexe = ", s.vn, kPolar);
     r.line();
-    r.algebraic("Incomplexe = ", s.in, kSpaced);
+    r.algebraic("Incomplexe = ", s.in, kSpacedJ);
     r.polar("Incomplexe = ", s.in, kPolar);
     r.line();
 
     r.line("Courants en ligne: ");
     r.line("forme algébrique");
-    r.algebraic("I1complexe = ", s.i1, kPlus);
-    r.algebraic("I2complexe = ", s.i2, kPlus);
-    r.algebraic("I3complexe = ", s.i3, kPlus);
+    r.algebraic("I1complexe = ", s.i1, kPlusJ);
+    r.algebraic("I2complexe = ", s.i2, kPlusJ);
+    r.algebraic("I3complexe = ", s.i3, kPlusJ);
     r.line("forme polaire");
     r.polar("I1complexe = ", s.i1, kPolar);
     r.polar("I2complexe = ", s.i2, kPolar);
-    r.polar("I3complexe = ", s.i3, " ;"); // as the result label of I3 writes it
+    r.polar("I3complexe = ", s.i3, separator::kPolarI3);
     r.line();
 
     r.line("tensions aux bornes de la charge : ");
     r.line("forme algébrique");
-    r.algebraic("vz1complexe = ", s.vz1, kPlus);
-    r.algebraic("vz2complexe = ", s.vz2, kPlus);
-    r.algebraic("vz3complexe = ", s.vz3, kPlus);
+    r.algebraic("vz1complexe = ", s.vz1, kPlusJ);
+    r.algebraic("vz2complexe = ", s.vz2, kPlusJ);
+    r.algebraic("vz3complexe = ", s.vz3, kPlusJ);
     r.line("forme polaire");
     r.polar("vz1complexe = ", s.vz1, kPolar);
     r.polar("vz2complexe = ", s.vz2, kPolar);
@@ -97,13 +98,13 @@ std::string buildReport(const InstallationState& s)
     // One heading covers both the current and the voltage components.
     r.line("composantes symétriques des courants de ligne");
     r.line("forme algébrique");
-    r.algebraic("idcomplexe = ", s.id, kPlus);
-    r.algebraic("iicomplexe  = ", s.ii, kPlus);
-    r.algebraic("i0complexe  = ", s.i0, kPlus);
+    r.algebraic("idcomplexe = ", s.id, kPlusJ);
+    r.algebraic("iicomplexe  = ", s.ii, kPlusJ);
+    r.algebraic("i0complexe  = ", s.i0, kPlusJ);
     r.line();
-    r.algebraic("udcomplexe  = ", s.ud, kPlus);
-    r.algebraic("uicomplexe  = ", s.ui, kPlus);
-    r.algebraic("u0complexe = ", s.u0, kPlus);
+    r.algebraic("udcomplexe  = ", s.ud, kPlusJ);
+    r.algebraic("uicomplexe  = ", s.ui, kPlusJ);
+    r.algebraic("u0complexe = ", s.u0, kPlusJ);
     r.line("forme polaire");
     r.polar("idcomplexe  = ", s.id, kPolar);
     r.polar("iicomplexe  = ", s.ii, kPolar);
@@ -111,7 +112,7 @@ std::string buildReport(const InstallationState& s)
     r.line();
     r.polar("udcomplexe  = ", s.ud, kPolar);
     r.polar("uicomplexe  = ", s.ui, kPolar);
-    r.polar("u0complexe = ", s.u0, "; "); // as the result label of U0 writes it
+    r.polar("u0complexe = ", s.u0, separator::kPolarU0);
     return r.take();
 }
 

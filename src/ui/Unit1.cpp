@@ -1,11 +1,16 @@
 #include "Unit1.h"
 
 #include "Unit2.h"
-#include "application.h"
-#include "calcmodeleserie.h"
 #include "apropo.h"
+#include "calcmodeleserie.h"
+#include "clickfilter.h"
 #include "graphfresnel.h"
+#include "handlers.h"
 #include "pictures.h"
+#include "records.h"
+#include "schematic.h"
+#include "textentry.h"
+#include "windowfont.h"
 
 #include "numtext/numtext.h"
 #include "report/report.h"
@@ -18,115 +23,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
-#include <QPainter>
 #include <QPlainTextEdit>
 
-kelvoran::InstallationState installation;
-kelvoran::DisplaySettings settings;
 TForm1* Form1 = nullptr;
 
 namespace {
-
-// The white panel that carries the schematic: wires, resistances, arrows and
-// their captions are painted; switches, coils and fields are child widgets.
-class SchematicPanel : public QWidget {
-public:
-    using QWidget::QWidget;
-
-protected:
-    void paintEvent(QPaintEvent*) override;
-};
-
-struct Wire {
-    int left; // x of the source end
-    int y;
-};
-constexpr Wire kLines[3] = {{48, 80}, {80, 152}, {104, 224}};
-constexpr Wire kNeutral = {56, 288};
-constexpr int kStarX = 408;
-
-QPointF at(double x, double y) { return {x + 0.5, y + 0.5}; }
-
-// A straight arrow with a filled head at `to`.
-void arrow(QPainter& p, QPointF from, QPointF to)
-{
-    const QLineF shaft(from, to);
-    const double head = 7;
-    const QPointF u = (to - from) / shaft.length();
-    const QPointF base = to - u * head;
-    const QPointF side(-u.y() * 3.2, u.x() * 3.2);
-    p.setPen(QPen(Qt::black, 1));
-    p.drawLine(from, base);
-    p.setPen(Qt::NoPen);
-    p.setBrush(Qt::black);
-    p.drawPolygon(QPolygonF{to, base + side, base - side});
-    p.setBrush(Qt::NoBrush);
-}
-
-void underlinedCaption(QPainter& p, int x, int y, const QString& text)
-{
-    p.setPen(Qt::black);
-    p.drawText(QRect(x, y, 60, 16), Qt::AlignLeft | Qt::AlignTop, text);
-}
-
-void SchematicPanel::paintEvent(QPaintEvent*)
-{
-    QPainter p(this);
-    p.fillRect(rect(), Qt::white);
-    p.setRenderHint(QPainter::Antialiasing);
-
-    // Lines, neutral and the load's star point.
-    p.setPen(QPen(Qt::black, 1));
-    for (const Wire& w : kLines)
-        p.drawLine(at(w.left, w.y), at(kStarX, w.y));
-    p.drawLine(at(kNeutral.left, kNeutral.y), at(kStarX, kNeutral.y));
-    p.drawLine(at(kStarX, kLines[0].y), at(kStarX, kNeutral.y));
-    p.setBrush(Qt::black);
-    for (int y : {kLines[1].y, kLines[2].y})
-        p.drawEllipse(at(kStarX, y), 2, 2);
-    // Source terminals.
-    p.setBrush(Qt::white);
-    for (const Wire& w : {kLines[0], kLines[1], kLines[2], kNeutral})
-        p.drawEllipse(at(w.left, w.y), 2.5, 2.5);
-
-    // Resistances: 57 by 17, centred on their line.
-    for (int top : {72, 144, 216})
-        p.drawRect(QRectF(at(224, top), QSizeF(56, 16)));
-
-    // Current arrows (10 by 21 boxes) on the wires, pointing to the load.
-    for (int top : {64, 136, 208, 272}) {
-        const double y = top + 16.5;
-        p.setPen(Qt::NoPen);
-        p.setBrush(Qt::black);
-        p.drawPolygon(QPolygonF{QPointF(130, y), QPointF(120, y - 5), QPointF(120, y + 5)});
-    }
-    p.setBrush(Qt::NoBrush);
-
-    // Load voltages, 200 long, pointing left; source voltages pointing up
-    // from the neutral to their line; the neutral displacement voltage.
-    for (int top : {96, 168, 240})
-        arrow(p, QPointF(400, top + 6.5), QPointF(200, top + 6.5));
-    arrow(p, QPointF(46.5, 276), QPointF(46.5, 96));
-    arrow(p, QPointF(77.5, 276), QPointF(77.5, 176));
-    arrow(p, QPointF(110.5, 284), QPointF(110.5, 224));
-    arrow(p, QPointF(328, 310.5), QPointF(378, 310.5));
-
-    QFont f = font();
-    f.setUnderline(true);
-    p.setFont(f);
-    underlinedCaption(p, 120, 50, QStringLiteral("I1"));
-    underlinedCaption(p, 120, 122, QStringLiteral("I2"));
-    underlinedCaption(p, 120, 194, QStringLiteral("I3"));
-    underlinedCaption(p, 120, 258, QStringLiteral("IN"));
-    underlinedCaption(p, 178, 95, QStringLiteral("Vz1"));
-    underlinedCaption(p, 178, 167, QStringLiteral("Vz2"));
-    underlinedCaption(p, 178, 239, QStringLiteral("Vz3"));
-    underlinedCaption(p, 24, 178, QStringLiteral("V1"));
-    underlinedCaption(p, 58, 218, QStringLiteral("V2"));
-    underlinedCaption(p, 90, 246, QStringLiteral("V3"));
-    underlinedCaption(p, 384, 296, QStringLiteral("VN"));
-    underlinedCaption(p, 192, 296, QStringLiteral("VN"));
-}
 
 QLabel* label(QWidget* parent, const QString& text, int x, int y)
 {
@@ -216,14 +117,17 @@ void TForm1::buildSchematic()
         closed->setGeometry(place.x, place.y, 32, 32);
         switches_[k] = {open, closed};
     }
-    connect(switches_[0].open, &PictureBox::clicked, this, &TForm1::Image1Click);
-    connect(switches_[0].closed, &PictureBox::clicked, this, &TForm1::Image2Click);
-    connect(switches_[1].open, &PictureBox::clicked, this, &TForm1::Image4Click);
-    connect(switches_[1].closed, &PictureBox::clicked, this, &TForm1::Image5Click);
-    connect(switches_[2].open, &PictureBox::clicked, this, &TForm1::Image7Click);
-    connect(switches_[2].closed, &PictureBox::clicked, this, &TForm1::Image8Click);
-    connect(switches_[3].open, &PictureBox::clicked, this, &TForm1::Image10Click);
-    connect(switches_[3].closed, &PictureBox::clicked, this, &TForm1::Image11Click);
+    const struct {
+        PictureBox* picture;
+        void (TForm1::*handler)();
+    } switchClicks[8] = {
+        {switches_[0].open, &TForm1::Image1Click},  {switches_[0].closed, &TForm1::Image2Click},
+        {switches_[1].open, &TForm1::Image4Click},  {switches_[1].closed, &TForm1::Image5Click},
+        {switches_[2].open, &TForm1::Image7Click},  {switches_[2].closed, &TForm1::Image8Click},
+        {switches_[3].open, &TForm1::Image10Click}, {switches_[3].closed, &TForm1::Image11Click},
+    };
+    for (const auto& c : switchClicks)
+        connectHandler(clicks(c.picture), &ClickFilter::clicked, this, c.handler);
 
     const char* coilNames[3] = {"Image3", "Image6", "Image9"};
     for (int k = 0; k < 3; ++k) {
@@ -233,15 +137,16 @@ void TForm1::buildSchematic()
     }
 
     // Resistance fields down the left column, reactance fields down the right.
-    const char* startTexts[6] = {"10", "0", "10", "-5", "5", "10"};
     for (int k = 0; k < 6; ++k) {
-        auto* e = new QLineEdit(QString::fromLatin1(startTexts[k]), Panel1);
+        const std::string_view start = kelvoran::kDefaultFieldTexts[static_cast<std::size_t>(k)];
+        auto* e = new QLineEdit(QString::fromLatin1(start.data(), static_cast<qsizetype>(start.size())), Panel1);
+        acceptAnyLength(e);
         e->setObjectName(QStringLiteral("Edit%1").arg(k + 1));
         const bool resistance = k < 3;
         e->setGeometry(resistance ? 216 : 312, 40 + 72 * (k % 3), resistance ? 73 : 65, 21);
         e->installEventFilter(this);
         // Edit1Change..Edit6Change: any change, even back to the same text.
-        connect(e, &QLineEdit::textChanged, this, &TForm1::markParametersChanged);
+        connectHandler(e, &QLineEdit::textChanged, this, &TForm1::markParametersChanged);
         edits_[k] = e;
     }
 }
@@ -260,9 +165,9 @@ void TForm1::buildSideColumn()
     BitBtn3->setToolTip(QStringLiteral("Calculs"));
     BitBtn1->setToolTip(QStringLiteral("Calculs et diagramme de Fresnel"));
     BitBtn2->setToolTip(QStringLiteral("Calcul du modèle série"));
-    connect(BitBtn3, &QPushButton::clicked, this, guarded([this] { BitBtn3Click(); }));
-    connect(BitBtn1, &QPushButton::clicked, this, guarded([this] { BitBtn1Click(); }));
-    connect(BitBtn2, &QPushButton::clicked, this, &TForm1::BitBtn2Click);
+    connectHandler(BitBtn3, &QPushButton::clicked, this, &TForm1::BitBtn3Click);
+    connectHandler(BitBtn1, &QPushButton::clicked, this, &TForm1::BitBtn1Click);
+    connectHandler(BitBtn2, &QPushButton::clicked, this, &TForm1::BitBtn2Click);
 
     Image22 = new PictureBox(pictures::warningSign, centre_);
     Image22->setObjectName(QStringLiteral("Image22"));
@@ -329,7 +234,7 @@ void TForm1::buildMenu()
     auto add = [&](const char* name, const QString& caption, void (TForm1::*handler)()) {
         QAction* a = bar->addAction(caption);
         a->setObjectName(QString::fromLatin1(name));
-        connect(a, &QAction::triggered, this, guarded([this, handler] { (this->*handler)(); }));
+        connectHandler(a, &QAction::triggered, this, handler);
         return a;
     };
     add("Quitter1", QStringLiteral("Quitter"), &TForm1::Quitter1Click);

@@ -5,9 +5,9 @@
 // runs kelvoran::solveInstallation with this window as its SolverView: the
 // solver reads the six texts, writes every result into `installation` and
 // the fourteen silver result labels. The diagram window and the text report
-// only read `installation`; the parameters dialog writes veff and `settings`.
-#include "model/solver.h"
-#include "model/state.h"
+// only read `installation`; the parameters dialog writes veff and `settings`
+// (records.h holds both).
+#include "solver/solver.h"
 
 #include <QMainWindow>
 
@@ -19,10 +19,6 @@ class PictureBox;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
-
-// The two program-wide records, alive for the whole run.
-extern kelvoran::InstallationState installation;
-extern kelvoran::DisplaySettings settings;
 
 class TForm1 : public QMainWindow, private kelvoran::SolverView {
     Q_OBJECT

@@ -1,15 +1,18 @@
 #include "Unit2.h"
 
-#include "Unit1.h"
-#include "application.h"
-#include "graphfresnel.h"
+#include "clickfilter.h"
+#include "handlers.h"
+#include "records.h"
+#include "textentry.h"
+
+#include "diagram/qtsurfaces.h"
 #include "numtext/numtext.h"
 
 #include <QCheckBox>
 #include <QColorDialog>
 #include <QGuiApplication>
-#include <QInputDialog>
-#include <QMouseEvent>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
@@ -30,11 +33,6 @@ constexpr int kStripHeight = 52;
 constexpr int kMargin = 5;
 // Inside the tab control's frame.
 constexpr int kPageWidth = kClientWidth - 2 * kMargin - 6;
-
-QColor toQColor(kelvoran::TColor c)
-{
-    return QColor(kelvoran::colorRed(c), kelvoran::colorGreen(c), kelvoran::colorBlue(c));
-}
 
 kelvoran::TColor toTColor(const QColor& c)
 {
@@ -78,35 +76,6 @@ QString text(const std::string& utf8)
 
 } // namespace
 
-TClickLabel::TClickLabel(const QString& text, QWidget* parent) : QLabel(text, parent) {}
-
-void TClickLabel::mousePressEvent(QMouseEvent* event)
-{
-    pressed_ = event->button() == Qt::LeftButton;
-    QLabel::mousePressEvent(event);
-}
-
-void TClickLabel::mouseReleaseEvent(QMouseEvent* event)
-{
-    const bool click = pressed_ && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
-    pressed_ = false;
-    QLabel::mouseReleaseEvent(event);
-    if (click)
-        emit clicked();
-}
-
-TClickEdit::TClickEdit(const QString& text, QWidget* parent) : QLineEdit(text, parent)
-{
-    setReadOnly(true);
-}
-
-void TClickEdit::mouseReleaseEvent(QMouseEvent* event)
-{
-    QLineEdit::mouseReleaseEvent(event);
-    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
-        emit clicked();
-}
-
 TPagesDlg::TPagesDlg(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("PagesDlg"));
@@ -145,7 +114,7 @@ TPagesDlg::TPagesDlg(QWidget* parent) : QDialog(parent)
     BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
     BitBtn1->setGeometry(168, 8, 105, 33);
     BitBtn1->setDefault(true);
-    connect(BitBtn1, &QPushButton::clicked, this, [this] { BitBtn1Click(); });
+    connectHandler(BitBtn1, &QPushButton::clicked, this, &TPagesDlg::BitBtn1Click);
 
     ColorDialog1 = new QColorDialog(this);
     ColorDialog1->setObjectName(QStringLiteral("ColorDialog1"));
@@ -192,14 +161,14 @@ void TPagesDlg::buildGraphicsPage(QWidget* page)
     const char* headingNames[] = {"Label4", "Label8", "Label12", "Label16", "Label20"};
 
     const auto makeColorLabel = [&](int index, int x, int y) {
-        auto* label = new TClickLabel(QString::fromUtf8(colors[index].caption), page);
+        auto* label = new QLabel(QString::fromUtf8(colors[index].caption), page);
         label->setObjectName(QString::fromLatin1(colors[index].name));
         label->setCursor(Qt::PointingHandCursor);
         label->move(x, y);
         label->adjustSize();
         colorLabels_[static_cast<std::size_t>(index)] = {label, colors[index].field};
         const ColorLabel entry = colorLabels_[static_cast<std::size_t>(index)];
-        connect(label, &TClickLabel::clicked, this, guarded([this, entry] { colorChoice(entry); }));
+        connectHandler(clicks(label), &ClickFilter::clicked, this, [this, entry] { colorChoice(entry); });
     };
 
     constexpr int kLeft = 8;
@@ -220,22 +189,22 @@ void TPagesDlg::buildGraphicsPage(QWidget* page)
     makeColorLabel(16, kLeft + 128, y + 4);
 
     constexpr int kRight = 282;
-    auto* label26 = new TClickLabel(QStringLiteral("Epaisseur vecteurs tensions"), page);
+    auto* label26 = new QLabel(QStringLiteral("Epaisseur vecteurs tensions"), page);
     label26->setObjectName(QStringLiteral("Label26"));
     label26->setCursor(Qt::PointingHandCursor);
     label26->setWordWrap(true);
     label26->setGeometry(kRight, 24, 110, label26->heightForWidth(110));
-    connect(label26, &TClickLabel::clicked, this, guarded([this] { Label26Click(); }));
+    connectHandler(clicks(label26), &ClickFilter::clicked, this, &TPagesDlg::Label26Click);
     Label27 = new QLabel(QStringLiteral("1"), page);
     Label27->setObjectName(QStringLiteral("Label27"));
     Label27->setGeometry(kRight + 116, 24, 20, 15);
 
-    auto* label28 = new TClickLabel(QStringLiteral("Epaisseur vecteurs courants"), page);
+    auto* label28 = new QLabel(QStringLiteral("Epaisseur vecteurs courants"), page);
     label28->setObjectName(QStringLiteral("Label28"));
     label28->setCursor(Qt::PointingHandCursor);
     label28->setWordWrap(true);
     label28->setGeometry(kRight, 72, 110, label28->heightForWidth(110));
-    connect(label28, &TClickLabel::clicked, this, guarded([this] { Label28Click(); }));
+    connectHandler(clicks(label28), &ClickFilter::clicked, this, &TPagesDlg::Label28Click);
     Label29 = new QLabel(QStringLiteral("1"), page);
     Label29->setObjectName(QStringLiteral("Label29"));
     Label29->setGeometry(kRight + 116, 72, 20, 15);
@@ -243,7 +212,7 @@ void TPagesDlg::buildGraphicsPage(QWidget* page)
     Button1 = new QPushButton(QStringLiteral("Réinitialiser couleurs"), page);
     Button1->setObjectName(QStringLiteral("Button1"));
     Button1->setGeometry(kRight - 12, 240, 140, 27);
-    connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
+    connectHandler(Button1, &QPushButton::clicked, this, &TPagesDlg::Button1Click);
 }
 
 QCheckBox* TPagesDlg::addOption(QWidget* page, const char* name, const QString& caption, bool ticked,
@@ -253,11 +222,9 @@ QCheckBox* TPagesDlg::addOption(QWidget* page, const char* name, const QString& 
     box->setObjectName(QString::fromLatin1(name));
     box->setChecked(ticked);
     // Display option: the setting follows the tick, then the diagram is redrawn.
-    connect(box, &QCheckBox::toggled, this, [field](bool ticked) {
-        runHandler([&] {
-            settings.*field = ticked;
-            Form4->redraw();
-        });
+    connectHandler(box, &QCheckBox::toggled, this, [this, field](bool ticked) {
+        settings.*field = ticked;
+        emit diagramSettingsChanged();
     });
     return box;
 }
@@ -279,19 +246,20 @@ void TPagesDlg::buildFresnelPage(QWidget* page)
     checkBox2->setGeometry(6, 54, kPageWidth - 8, 20);
     fitWidth(checkBox2, checkBox2->width());
 
-    auto* label2 = new TClickLabel(QStringLiteral("Valeurs des tensions simples (V):"), page);
+    auto* label2 = new QLabel(QStringLiteral("Valeurs des tensions simples (V):"), page);
     label2->setObjectName(QStringLiteral("Label2"));
     label2->setCursor(Qt::PointingHandCursor);
     label2->setGeometry(8, 96, 190, 16);
-    connect(label2, &TClickLabel::clicked, this, guarded([this] { Entrveff(); }));
+    connectHandler(clicks(label2), &ClickFilter::clicked, this, &TPagesDlg::Entrveff);
     auto* label3 = new QLabel(QStringLiteral("V1"), page);
     label3->setObjectName(QStringLiteral("Label3"));
     label3->setGeometry(204, 96, 20, 16);
-    Edit1 = new TClickEdit(QStringLiteral("220"), page);
+    Edit1 = new QLineEdit(QStringLiteral("220"), page);
+    Edit1->setReadOnly(true);
     Edit1->setObjectName(QStringLiteral("Edit1"));
     Edit1->setCursor(Qt::PointingHandCursor);
     Edit1->setGeometry(228, 92, 81, 23);
-    connect(Edit1, &TClickEdit::clicked, this, guarded([this] { Entrveff(); }));
+    connectHandler(clicks(Edit1), &ClickFilter::clicked, this, &TPagesDlg::Entrveff);
 
     auto* checkBox3 = addOption(page, "CheckBox3", QStringLiteral("Affichage des courants de ligne"),
                                 true, &DisplaySettings::showLineCurrents);
@@ -321,16 +289,16 @@ void TPagesDlg::buildCalculationPage(QWidget* page)
     RadioButton2->setGeometry(16, 44, 300, 20);
     // Selecting one button unselects the other: act once, on the selection.
     for (QRadioButton* button : {RadioButton1, RadioButton2})
-        connect(button, &QRadioButton::toggled, this, [this](bool selected) {
+        connectHandler(button, &QRadioButton::toggled, this, [this](bool selected) {
             if (selected)
-                runHandler([this] { notationChange(); });
+                notationChange();
         });
 }
 
 void TPagesDlg::refreshColorLabels()
 {
     for (const ColorLabel& entry : colorLabels_)
-        paintText(entry.label, toQColor(settings.*entry.field));
+        paintText(entry.label, kelvoran::toQColor(settings.*entry.field));
 }
 
 // The picker opens on the colour last confirmed in it; a cancelled choice
@@ -343,22 +311,21 @@ void TPagesDlg::colorChoice(const ColorLabel& entry)
     confirmedColor_ = ColorDialog1->selectedColor();
     paintText(entry.label, confirmedColor_);
     settings.*entry.field = toTColor(confirmedColor_);
-    Form4->redraw();
+    emit diagramSettingsChanged();
 }
 
 // A width of 10 or more is ignored; a cancelled query changes nothing.
 void TPagesDlg::widthQuery(const QString& prompt, WidthField field, QLabel* valueLabel)
 {
     bool ok = false;
-    const QString answer = QInputDialog::getText(this, QStringLiteral("Epaisseur vecteurs"), prompt,
-                                                 QLineEdit::Normal, QStringLiteral("1"), &ok);
+    const QString answer = askText(this, QStringLiteral("Epaisseur vecteurs"), prompt, QStringLiteral("1"), &ok);
     if (!ok)
         return;
     const double v = std::fabs(kelvoran::parseNumber(answer.toStdString()));
     if (!(v < 10))
         return;
     settings.*field = static_cast<std::int32_t>(v);
-    Form4->redraw();
+    emit diagramSettingsChanged();
     valueLabel->setText(text(kelvoran::formatNumber(settings.*field)));
 }
 
@@ -378,24 +345,21 @@ void TPagesDlg::Label28Click()
 void TPagesDlg::Entrveff()
 {
     bool ok = false;
-    const QString answer = QInputDialog::getText(this, QStringLiteral("Tension simple"),
-                                                 QStringLiteral("Entrer la valeur efficace des tensions simples"),
-                                                 QLineEdit::Normal, QStringLiteral("220"), &ok);
+    const QString answer = askText(this, QStringLiteral("Tension simple"),
+                                   QStringLiteral("Entrer la valeur efficace des tensions simples"),
+                                   QStringLiteral("220"), &ok);
     if (!ok)
         return;
-    installation.veff = std::fabs(kelvoran::parseNumber(answer.toStdString()));
+    kelvoran::setVeff(installation, std::fabs(kelvoran::parseNumber(answer.toStdString())));
     Edit1->setText(text(kelvoran::formatNumber(installation.veff)));
-    Form1->showVeffCaption();
-    kelvoran::setSourceVoltages(installation);
-    Form1->solve();
-    Form4->redraw();
+    emit sourceVoltageChanged();
 }
 
 // The diagram does not depend on the notation: no redraw.
 void TPagesDlg::notationChange()
 {
     settings.algebraic = RadioButton1->isChecked();
-    Form1->solve();
+    emit notationChanged();
 }
 
 // The diagram keeps its colours until its next redraw.

@@ -1,52 +1,26 @@
 #pragma once
 // Parameters dialog: diagram colours and pen widths, what the diagram shows,
 // the rms source voltage and the notation of the result texts. It keeps no
-// data: every handler writes the program-wide records at once, then redraws
-// the diagram or reruns the solver. The controls start in the states that
-// the start-up gives the settings; only the colour labels are painted from
-// the settings.
+// data: every handler writes the program-wide records at once, then
+// announces the change; the application connects each announcement to its
+// follow-up (caption, solve, redraw). The follow-ups run synchronously, so an
+// arithmetic error in one ends the handler that announced it. The controls
+// start in the states that the start-up gives the settings; only the colour
+// labels are painted from the settings.
 #include "model/state.h"
 
 #include <QColor>
 #include <QDialog>
-#include <QLabel>
-#include <QLineEdit>
 
 #include <array>
 
 class QCheckBox;
+class QLabel;
+class QLineEdit;
 class QColorDialog;
 class QPushButton;
 class QRadioButton;
 class QTabWidget;
-
-// A label that reports a click (press and release inside it).
-class TClickLabel : public QLabel {
-    Q_OBJECT
-public:
-    explicit TClickLabel(const QString& text, QWidget* parent = nullptr);
-signals:
-    void clicked();
-
-protected:
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
-
-private:
-    bool pressed_ = false;
-};
-
-// A read-only field that reports a click.
-class TClickEdit : public QLineEdit {
-    Q_OBJECT
-public:
-    explicit TClickEdit(const QString& text, QWidget* parent = nullptr);
-signals:
-    void clicked();
-
-protected:
-    void mouseReleaseEvent(QMouseEvent* event) override;
-};
 
 class TPagesDlg : public QDialog {
     Q_OBJECT
@@ -56,13 +30,21 @@ public:
     // Paints each colour label in the colour it edits.
     void refreshColorLabels();
 
+signals:
+    // veff and the source voltages changed: caption, solve and redraw follow.
+    void sourceVoltageChanged();
+    // The notation changed: the solve rewrites the result texts.
+    void notationChanged();
+    // A colour, a width or a display option changed: the diagram is redrawn.
+    void diagramSettingsChanged();
+
 private:
-    using ColorField = kelvoran::TColor kelvoran::DisplaySettings::*;
+    using ColorField = kelvoran::ColorField;
     using FlagField = bool kelvoran::DisplaySettings::*;
     using WidthField = std::int32_t kelvoran::DisplaySettings::*;
 
     struct ColorLabel {
-        TClickLabel* label;
+        QLabel* label;
         ColorField field;
     };
 
@@ -84,7 +66,7 @@ private:
     std::array<ColorLabel, 17> colorLabels_{};
     QLabel* Label27;
     QLabel* Label29;
-    TClickEdit* Edit1;
+    QLineEdit* Edit1; // read-only: a click asks for the rms voltage
     QRadioButton* RadioButton1;
     QRadioButton* RadioButton2;
     QPushButton* Button1;

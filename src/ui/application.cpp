@@ -7,12 +7,12 @@
 #include "graphfresnel.h"
 #include "pictures.h"
 
-#include "model/fperror.h"
-
 #include <QLibraryInfo>
-#include <QMessageBox>
+#include <QSettings>
 #include <QTranslator>
 
+#include <cstdio>
+#include <cstdlib>
 #include <utility>
 
 KelvoranApplication::KelvoranApplication(int& argc, char** argv) : QApplication(argc, argv)
@@ -24,16 +24,54 @@ KelvoranApplication::KelvoranApplication(int& argc, char** argv) : QApplication(
     setWindowIcon(pictures::applicationIcon());
     // Only the main window ends the program, whatever else is open.
     setQuitOnLastWindowClosed(false);
+    // The program keeps no configuration, yet the colour picker saves its
+    // custom colours to the user's Qt settings at exit: give Qt's settings
+    // a place it cannot create, so nothing is read or written.
+    for (QSettings::Format format : {QSettings::NativeFormat, QSettings::IniFormat})
+        QSettings::setPath(format, QSettings::UserScope, QStringLiteral("/dev/null/kelvoran"));
 }
 
-bool KelvoranApplication::notify(QObject* receiver, QEvent* event)
+namespace {
+
+QtMessageHandler previousHandler = nullptr;
+QStringList heldMessages;
+
+void startupMessage(QtMsgType type, const QMessageLogContext& context, const QString& message)
 {
-    try {
-        return QApplication::notify(receiver, event);
-    } catch (const kelvoran::FloatError& error) {
-        showErrorBox(error);
-        return true;
+    if (type != QtFatalMsg) {
+        // Kept until we know whether the display opened: then they are
+        // either passed on or shown below the French explanation.
+        heldMessages << message;
+        return;
     }
+    std::fputs("kelvoran : aucun affichage utilisable. Lancez kelvoran dans une session graphique, ou indiquez "
+               "l'écran à utiliser dans la variable d'environnement DISPLAY (par exemple DISPLAY=:0) ou "
+               "QT_QPA_PLATFORM.\n",
+               stderr);
+    heldMessages << message;
+    for (const QString& line : std::as_const(heldMessages))
+        std::fprintf(stderr, "  (Qt) %s\n", qPrintable(line));
+    std::fflush(stderr);
+    (void)context;
+    std::_Exit(1);
+}
+
+} // namespace
+
+DisplayGuard::DisplayGuard()
+{
+    previousHandler = qInstallMessageHandler(startupMessage);
+}
+
+DisplayGuard::~DisplayGuard()
+{
+    qInstallMessageHandler(previousHandler);
+    const QMessageLogContext context;
+    for (const QString& message : std::exchange(heldMessages, {}))
+        if (previousHandler)
+            previousHandler(QtWarningMsg, context, message);
+        else
+            std::fprintf(stderr, "%s\n", qPrintable(message));
 }
 
 bool installFrenchTranslations(QCoreApplication& app)
@@ -46,29 +84,6 @@ bool installFrenchTranslations(QCoreApplication& app)
     return QCoreApplication::installTranslator(translator);
 }
 
-QFont windowFont()
-{
-    QFont f(QStringLiteral("Sans Serif"));
-    f.setStyleHint(QFont::SansSerif);
-    f.setPointSize(8);
-    f.setStretch(QFont::Condensed);
-    return f;
-}
-
-void showErrorBox(const kelvoran::FloatError& error)
-{
-    QMessageBox box(QMessageBox::Critical, QStringLiteral("kelvoran"), QString::fromUtf8(error.what()),
-                    QMessageBox::Ok, QApplication::activeWindow());
-    box.setObjectName(QStringLiteral("ErrorBox"));
-    box.exec();
-}
-
-void showConfirmation(QWidget* parent, const QString& text)
-{
-    QMessageBox box(QMessageBox::Question, QStringLiteral("Confirmation"), text, QMessageBox::Ok, parent);
-    box.exec();
-}
-
 void createApplicationWindows()
 {
     Form1 = new TForm1;
@@ -76,6 +91,16 @@ void createApplicationWindows()
     Form3 = new TForm3;
     AboutBox = new TAboutBox;
     Form4 = new TForm4;
+
+    // What follows each change announced by the parameters dialog. These run
+    // inside the dialog's handler: an arithmetic error ends that handler.
+    QObject::connect(PagesDlg, &TPagesDlg::sourceVoltageChanged, Form1, [] {
+        Form1->showVeffCaption();
+        Form1->solve();
+        Form4->redraw();
+    });
+    QObject::connect(PagesDlg, &TPagesDlg::notationChanged, Form1, [] { Form1->solve(); });
+    QObject::connect(PagesDlg, &TPagesDlg::diagramSettingsChanged, Form4, [] { Form4->redraw(); });
 }
 
 void destroyApplicationWindows()

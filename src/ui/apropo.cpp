@@ -1,7 +1,8 @@
 #include "apropo.h"
 
-#include "application.h"
+#include "handlers.h"
 #include "pictures.h"
+#include "windowfont.h"
 
 #include <QGuiApplication>
 #include <QLabel>
@@ -84,7 +85,7 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent)
     OKButton->setObjectName(QStringLiteral("OKButton"));
     OKButton->setGeometry(111, 180, 75, 25);
     OKButton->setDefault(true);
-    connect(OKButton, &QPushButton::clicked, this, &TAboutBox::OKButtonClick);
+    connectHandler(OKButton, &QPushButton::clicked, this, &TAboutBox::OKButtonClick);
 }
 
 void TAboutBox::showEvent(QShowEvent* event)

@@ -1,10 +1,12 @@
 #include "calcmodeleserie.h"
 
-#include "application.h"
+#include "handlers.h"
 #include "pictures.h"
+#include "textentry.h"
+#include "windowfont.h"
 
-#include "model/fperror.h"
 #include "numtext/numtext.h"
+#include "solver/seriesmodel.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -15,28 +17,12 @@ TForm3* Form3 = nullptr;
 
 namespace {
 
-struct SeriesPair {
-    double rs;
-    double xs;
-};
-
-// Rs = Rp·Xp² / (Rp² + Xp²), Xs = Rp²·Xp / (Rp² + Xp²). Formed in long
-// double, where neither the squares of any finite double nor the cubes
-// overflow and the denominator is zero only when both inputs are; both
-// results are no larger than the inputs, so they always fit a double.
-SeriesPair seriesFromParallel(double rp, double xp)
-{
-    const long double r = rp, x = xp;
-    const long double d = r * r + x * x;
-    return {kelvoran::toDouble(kelvoran::checkedDivL(r * x * x, d)),
-            kelvoran::toDouble(kelvoran::checkedDivL(r * r * x, d))};
-}
-
 QLineEdit* field(QWidget* parent, const char* name, const QString& text, int x, int y)
 {
     auto* e = new QLineEdit(text, parent);
     e->setObjectName(QString::fromLatin1(name));
     e->setGeometry(x, y, 73, 21);
+    acceptAnyLength(e);
     return e;
 }
 
@@ -76,7 +62,7 @@ TForm3::TForm3(QWidget* parent) : QWidget(parent)
     caption(this, "Label2", QStringLiteral("Xp/j"), 120, 144);
     caption(this, "Label3", QStringLiteral("Rs"), 296, 48);
     caption(this, "Label4", QStringLiteral("Xs/j"), 408, 48);
-    connect(BitBtn1, &QPushButton::clicked, this, guarded([this] { BitBtn1Click(); }));
+    connectHandler(BitBtn1, &QPushButton::clicked, this, &TForm3::BitBtn1Click);
 
     setTabOrder(Edit1, Edit2);
     setTabOrder(Edit2, BitBtn1);
@@ -115,7 +101,7 @@ void TForm3::BitBtn1Click()
         showConfirmation(this, QStringLiteral("Attention"));
         return;
     }
-    const SeriesPair s = seriesFromParallel(rp, xp);
+    const kelvoran::SeriesPair s = kelvoran::seriesFromParallel(rp, xp);
     Edit3->setText(QString::fromStdString(kelvoran::formatNumber(s.rs)));
     Edit4->setText(QString::fromStdString(kelvoran::formatNumber(s.xs)));
 }

@@ -1,7 +1,8 @@
 #pragma once
 // Series-model calculator: turns a resistance Rp in parallel with a
-// reactance Xp into the equivalent series pair Rs + jXs. A side tool: it
-// touches neither program-wide record.
+// reactance Xp into the equivalent series pair Rs + jXs (the conversion is
+// the core's seriesFromParallel). A side tool: it touches neither
+// program-wide record.
 #include <QWidget>
 
 class QLineEdit;

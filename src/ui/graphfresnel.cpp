@@ -1,8 +1,8 @@
 #include "graphfresnel.h"
 
-#include "Unit1.h"
-#include "application.h"
 #include "diagramclipboard.h"
+#include "handlers.h"
+#include "records.h"
 #include "diagram/qtsurfaces.h"
 
 #include <QIcon>
@@ -115,7 +115,7 @@ TForm4::TForm4(QWidget* parent) : QWidget(parent, Qt::Window)
     ToolButton1->setFixedSize(39, 38);
     ToolButton1->setAutoRaise(true);
     ToolBar1->addWidget(ToolButton1);
-    connect(ToolButton1, &QToolButton::clicked, this, guarded([this] { ToolButton1Click(); }));
+    connectHandler(ToolButton1, &QToolButton::clicked, this, &TForm4::ToolButton1Click);
 
     Image1 = new TImage(this);
     Image1->setObjectName(QStringLiteral("Image1"));

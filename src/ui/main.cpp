@@ -1,10 +1,16 @@
 #include "Unit1.h"
 #include "application.h"
 
+#include <memory>
+
 int main(int argc, char** argv)
 {
-    KelvoranApplication app(argc, argv);
-    installFrenchTranslations(app);
+    std::unique_ptr<KelvoranApplication> app;
+    {
+        const DisplayGuard guard;
+        app = std::make_unique<KelvoranApplication>(argc, argv);
+    }
+    installFrenchTranslations(*app);
     createApplicationWindows();
     Form1->show();
     const int code = KelvoranApplication::exec();

@@ -1,6 +1,5 @@
 #include "pictures.h"
 
-#include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
@@ -11,9 +10,6 @@
 
 namespace pictures {
 
-namespace {
-
-// One-pixel lines sit on pixel centres so they stay crisp at 1x and 2x.
 QPointF at(double x, double y) { return {x + 0.5, y + 0.5}; }
 
 void arrow(QPainter& p, QPointF from, QPointF to, const QColor& color, double width, double head)
@@ -33,6 +29,8 @@ void arrow(QPainter& p, QPointF from, QPointF to, const QColor& color, double wi
     p.drawPolygon(QPolygonF{to, base + side, base - side});
     p.setBrush(Qt::NoBrush);
 }
+
+namespace {
 
 QFont glyphFont(int pixelSize)
 {
@@ -257,18 +255,6 @@ void PictureBox::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
     paint_(p, size());
-}
-
-void PictureBox::mousePressEvent(QMouseEvent* event)
-{
-    pressed_ = event->button() == Qt::LeftButton;
-}
-
-void PictureBox::mouseReleaseEvent(QMouseEvent* event)
-{
-    const bool wasPressed = std::exchange(pressed_, false);
-    if (wasPressed && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
-        emit clicked();
 }
 
 GlyphButton::GlyphButton(pictures::PaintFn paint, QWidget* parent) : QPushButton(parent), paint_(std::move(paint)) {}

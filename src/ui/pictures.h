@@ -3,6 +3,7 @@
 // icons), painted with QPainter in logical pixels so they stay sharp at any
 // device pixel ratio, and the two widgets that show them.
 #include <QIcon>
+#include <QPointF>
 #include <QPushButton>
 #include <QWidget>
 
@@ -15,6 +16,11 @@ namespace pictures {
 // A painter routine draws into a rectangle of the given logical size whose
 // top-left corner is the painter's origin.
 using PaintFn = std::function<void(QPainter&, QSize)>;
+
+// One-pixel lines sit on pixel centres so they stay crisp at 1x and 2x.
+QPointF at(double x, double y);
+// A straight arrow whose filled head, head pixels long, ends at `to`.
+void arrow(QPainter& p, QPointF from, QPointF to, const QColor& color, double width, double head);
 
 // 32 by 32, the wire running across at y = 16.
 void switchOpen(QPainter& p, QSize size);
@@ -38,23 +44,16 @@ QIcon applicationIcon();
 
 } // namespace pictures
 
-// A picture that reacts to clicks, like an image control.
+// A painted picture, like an image control; clicks reach it through clicks().
 class PictureBox : public QWidget {
-    Q_OBJECT
 public:
     PictureBox(pictures::PaintFn paint, QWidget* parent);
 
-signals:
-    void clicked();
-
 protected:
     void paintEvent(QPaintEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
     pictures::PaintFn paint_;
-    bool pressed_ = false;
 };
 
 // A push button whose whole face is a painted glyph.

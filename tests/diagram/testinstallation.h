@@ -3,8 +3,8 @@
 // six field texts the main window would hold.
 #include "diagram/composition.h"
 #include "diagram/recordingsurface.h"
-#include "model/fperror.h"
-#include "model/solver.h"
+#include "model/floaterror.h"
+#include "solver/solver.h"
 
 #include <array>
 #include <functional>
@@ -15,7 +15,9 @@ namespace kelvoran::test {
 
 // R1, R2, R3, X1, X2, X3 as typed in Edit1..Edit6.
 using FieldTexts = std::array<std::string, 6>;
-inline const FieldTexts kDefaultFields{"10", "0", "10", "-5", "5", "10"};
+inline const FieldTexts kDefaultFields{std::string(kDefaultFieldTexts[0]), std::string(kDefaultFieldTexts[1]),
+                                       std::string(kDefaultFieldTexts[2]), std::string(kDefaultFieldTexts[3]),
+                                       std::string(kDefaultFieldTexts[4]), std::string(kDefaultFieldTexts[5])};
 
 struct Installation : SolverView {
     InstallationState state;

@@ -96,6 +96,11 @@ class Session:
         self.env.pop("QT_QPA_PLATFORM", None)
         self.env.pop("WAYLAND_DISPLAY", None)
         self.env["XDG_RUNTIME_DIR"] = tempfile.mkdtemp(prefix="kelvoran-e2e-")
+        # A home of its own: the program must leave it empty.
+        self.home = tempfile.mkdtemp(prefix="kelvoran-home-")
+        self.env["HOME"] = self.home
+        for var in ("XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"):
+            self.env.pop(var, None)
         # A file, not a pipe: a chatty program must never block on a full pipe.
         self.stderr = tempfile.TemporaryFile()
         self.proc = subprocess.Popen([binary], env=self.env, stdout=subprocess.DEVNULL, stderr=self.stderr)
@@ -222,6 +227,7 @@ class Session:
         except subprocess.TimeoutExpired:
             pass
         shutil.rmtree(self.env["XDG_RUNTIME_DIR"], ignore_errors=True)
+        shutil.rmtree(self.home, ignore_errors=True)
 
 
 # Client coordinates of the main window's controls (centres).
@@ -234,6 +240,7 @@ MENU_QUITTER, MENU_PARAMETRES = (24, 9), (160, 9)
 # "Ecriture sous forme polaire" in the parameters dialog (dialog coordinates).
 TOOLBUTTON = (20, 20)
 POLAR_CLICKS = [(350, 18), (80, 86)]
+GRAPHICS_TAB, COLOR_V1 = (80, 18), (36, 56)
 
 
 def compare_report(got: bytes, expected: str, what: str):
@@ -292,6 +299,13 @@ def scenario_neutral_open_polar(s: Session):
     s.click_main(*BITBTN3)
     s.click(s.main, *MENU_PARAMETRES)
     dlg = s.wait_window("Parametres")
+    # The colour picker, confirmed on "v1" (black stays black): Qt would save
+    # its custom colours in the user's home at exit.
+    s.click(dlg, *GRAPHICS_TAB)
+    s.click(dlg, *COLOR_V1)
+    picker = s.wait_window("Sélectionner une couleur")
+    s.key(picker, "Return")
+    check(s.window_gone("Sélectionner une couleur"), "the colour picker did not close on Enter")
     for x, y in POLAR_CLICKS:
         s.click(dlg, x, y)
     state = oracle.solve(DEFAULT_FIELDS, [True] * 3, False)
@@ -377,6 +391,20 @@ def scenario_quit(s: Session):
     except subprocess.TimeoutExpired:
         raise Failure("\"Quitter\" did not end the program within 1.5 s")
     check(rc == 0, f"the program ended with exit code {rc}")
+    # Fontconfig may cache what it found; the program itself writes nothing.
+    written = [os.path.relpath(os.path.join(d, f), s.home) for d, _, files in os.walk(s.home) for f in files]
+    written = [w for w in written if not w.startswith(os.path.join(".cache", "fontconfig"))]
+    check(not written, f"the program wrote into the user's home: {written}")
+
+
+def check_no_display(binary):
+    """Without any display the program says so in French, names the variable
+    to set and ends with status 1: no abort, no core dump."""
+    env = {k: v for k, v in os.environ.items() if k not in ("DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM")}
+    out = subprocess.run([binary], env=env, capture_output=True, timeout=30)
+    err = out.stderr.decode(errors="replace")
+    check(out.returncode == 1, f"exit status {out.returncode} without a display: {err}")
+    check("aucun affichage utilisable" in err and "DISPLAY" in err, f"no French explanation: {err}")
 
 
 def main():
@@ -387,12 +415,19 @@ def main():
         if not shutil.which(tool):
             print(f"SKIP: {tool} is not installed")
             return SKIP
+    passed, failed = 0, 0
+    try:
+        check_no_display(args.binary)
+        passed += 1
+        print("PASS: no display")
+    except Failure as e:
+        failed += 1
+        print(f"FAIL: no display: {e}")
     xvfb, display = start_xvfb()
     if xvfb is None:
         print("SKIP: Xvfb could not start")
         return SKIP
     print(f"Xvfb on {display}")
-    passed, failed = 0, 0
     session = None
     try:
         # A program that cannot reach its display is at fault only if another

@@ -1,5 +1,5 @@
 #include "model/complexe.h"
-#include "model/fperror.h"
+#include "model/floaterror.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "numtext/numtext.h"
 
 #include "model/complexe.h"
-#include "model/fperror.h"
+#include "model/floaterror.h"
 
 #include <gtest/gtest.h>
 
@@ -101,6 +101,26 @@ TEST(NumberText, ParseOverflowAndSignOfZero)
     EXPECT_TRUE(std::signbit(parseNumber("-1e-400")));
     EXPECT_TRUE(std::signbit(parseNumber("-0")));
     EXPECT_FALSE(std::signbit(parseNumber("-.")));
+}
+
+// An infinity or a NaN never becomes a text: the error it stands for is raised.
+TEST(NumberText, NonFiniteValuesRaiseInsteadOfFormatting)
+{
+    const double inf = std::numeric_limits<double>::infinity();
+    const std::pair<double, FloatError::Kind> rows[] = {
+        {inf, FloatError::Kind::Overflow},
+        {-inf, FloatError::Kind::Overflow},
+        {std::numeric_limits<double>::quiet_NaN(), FloatError::Kind::InvalidOperation},
+    };
+    for (const auto& [value, kind] : rows) {
+        try {
+            formatNumber(value);
+            ADD_FAILURE() << "no error for " << value;
+        } catch (const FloatError& e) {
+            EXPECT_EQ(e.kind(), kind) << value;
+        }
+    }
+    EXPECT_THROW(formatAlgebraic({1, inf}, " + j."), FloatError);
 }
 
 TEST(NumberText, AlgebraicAndPolar)

@@ -214,3 +214,26 @@ TEST(Report, NeutralAndLineTwoOpen)
         "u0complexe = 92.4185; 3.9438",
     });
 }
+
+// A source voltage near the top of the double range gives finite source
+// phasors (their products are formed wide) and their texts; it used to give
+// infinite imaginary parts, which the report then failed to format.
+TEST(Report, SourceVoltagesNearTheDoubleLimit)
+{
+    const struct {
+        double veff;
+        const char* v2Algebraic;
+        const char* v2Polar;
+    } rows[] = {
+        {1.1e308, "v2complexe = -5.5E307 + j.-9.53E307", "v2complexe =  1.1E308 ; 4.1888"},
+        {1.5e308, "v2complexe = -7.5E307 + j.-1.3E308", "v2complexe =  1.5E308 ; 4.1888"},
+        {1.7976931348623157e308, "v2complexe = -8.99E307 + j.-1.56E308", "v2complexe =  1.8E308 ; 4.1888"},
+    };
+    for (const auto& r : rows) {
+        InstallationState s;
+        kelvoran::setVeff(s, r.veff);
+        const std::string text = buildReport(s);
+        EXPECT_NE(text.find(std::string(r.v2Algebraic) + "\r\n"), std::string::npos) << r.veff;
+        EXPECT_NE(text.find(std::string(r.v2Polar) + "\r\n"), std::string::npos) << r.veff;
+    }
+}

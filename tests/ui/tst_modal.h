@@ -8,6 +8,7 @@
 #include "Unit1.h"
 #include "Unit2.h"
 #include "application.h"
+#include "records.h"
 #include "model/state.h"
 
 #include <QAction>

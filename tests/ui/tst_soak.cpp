@@ -6,6 +6,9 @@
 // texts. The run must not crash, and once warmed up the resident memory may
 // grow by at most 5 MB.
 #include "application.h"
+#include "records.h"
+
+#include "model/floaterror.h"
 #include "calcmodeleserie.h"
 #include "graphfresnel.h"
 #include "numtext/numtext.h"

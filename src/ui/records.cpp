@@ -1,0 +1,4 @@
+#include "records.h"
+
+kelvoran::InstallationState installation;
+kelvoran::DisplaySettings settings;

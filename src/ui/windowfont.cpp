@@ -1,0 +1,10 @@
+#include "windowfont.h"
+
+QFont windowFont()
+{
+    QFont f(QStringLiteral("Sans Serif"));
+    f.setStyleHint(QFont::SansSerif);
+    f.setPointSize(8);
+    f.setStretch(QFont::Condensed);
+    return f;
+}
