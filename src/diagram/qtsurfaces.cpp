@@ -144,7 +144,8 @@ SvgSurface::~SvgSurface()
 void SvgSurface::textOut(int x, int y, const std::string& text)
 {
     PainterSurface::textOut(x, y, text);
-    underlined_.push_back(underline());
+    if (!text.empty()) // an empty text leaves no element
+        underlined_.push_back(underline());
 }
 
 namespace {
@@ -233,8 +234,7 @@ void drawDiagramBitmap(QImage& picture, const InstallationState& state, const Di
     picture = image;
 }
 
-QByteArray drawDiagramSvg(const InstallationState& state, const DisplaySettings& settings, int width,
-                               int height)
+QByteArray drawDiagramSvg(const InstallationState& state, const DisplaySettings& settings, int width, int height)
 {
     SvgSurface surface(width, height);
     drawDiagram(surface, state, settings, width, height);

@@ -100,7 +100,6 @@ void drawDiagramBitmap(QImage& picture, const InstallationState& state, const Di
 
 // The same drawing as an SVG picture. On FloatError nothing is returned:
 // the error propagates.
-QByteArray drawDiagramSvg(const InstallationState& state, const DisplaySettings& settings, int width,
-                               int height);
+QByteArray drawDiagramSvg(const InstallationState& state, const DisplaySettings& settings, int width, int height);
 
 } // namespace kelvoran

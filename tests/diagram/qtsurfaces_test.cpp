@@ -111,8 +111,10 @@ TEST(QtSurfaces, SvgHasThePixelSizeAndNoBackground)
         for (int depth = 1; depth > 0 && !groups.atEnd();) {
             groups.readNext();
             depth += groups.isStartElement() ? 1 : groups.isEndElement() ? -1 : 0;
-            if (groups.isStartElement())
-                children << groups.name().toString() + (groups.name() == u"text" ? QLatin1Char(':') + groups.readElementText() : QString());
+            if (groups.isStartElement() && groups.name() == u"text")
+                children << QStringLiteral("text:") + groups.readElementText();
+            else if (groups.isStartElement())
+                children << groups.name().toString();
             if (groups.isEndElement() && groups.name() == u"text")
                 --depth;
         }

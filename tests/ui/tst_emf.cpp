@@ -196,12 +196,15 @@ private slots:
             const QString text = QString::fromStdU16String(names[i].text);
             QVERIFY2(line.y0 == line.y1 && line.x0 == names[i].x && line.color == names[i].color, qPrintable(text));
             // A pen n wide on row r covers rows r - n/2 to r + (n-1)/2, columns x0 to x1 - 1.
-            const QRect emf(QPoint(line.x0, line.y0 - line.width / 2), QPoint(line.x1 - 1, line.y0 + (line.width - 1) / 2));
+            const QRect emf(QPoint(line.x0, line.y0 - line.width / 2),
+                            QPoint(line.x1 - 1, line.y0 + (line.width - 1) / 2));
             // Unclipped: names near the right edge run past the picture.
             const QRect raster = rasterUnderlinePixels(size * 2, names[i].x, names[i].y, text.toStdString());
-            QVERIFY2(emf == raster, qPrintable(QStringLiteral("%1: EMF (%2, %3) %4x%5, raster (%6, %7) %8x%9")
-                                                   .arg(text).arg(emf.x()).arg(emf.y()).arg(emf.width()).arg(emf.height())
-                                                   .arg(raster.x()).arg(raster.y()).arg(raster.width()).arg(raster.height())));
+            const auto describe = [](QRect r) {
+                return QStringLiteral("(%1, %2) %3x%4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
+            };
+            QVERIFY2(emf == raster,
+                     qPrintable(QStringLiteral("%1: EMF %2, raster %3").arg(text, describe(emf), describe(raster))));
         }
         QGuiApplication::setFont(applicationFont);
     }
@@ -224,7 +227,8 @@ private slots:
         QVERIFY(p.waitForFinished(10000));
         QCOMPARE(p.exitCode(), 0);
         const QString listing = QString::fromUtf8(p.readAllStandardOutput());
-        QCOMPARE(listing.count(QStringLiteral("*LINETO*")), static_cast<qsizetype>(play.lines.size() + play.underlines.size()));
+        QCOMPARE(listing.count(QStringLiteral("*LINETO*")),
+                 static_cast<qsizetype>(play.lines.size() + play.underlines.size()));
         QCOMPARE(listing.count(QStringLiteral("*EXTTEXTOUTW*")), static_cast<qsizetype>(play.texts.size()));
         QVERIFY(listing.contains(QStringLiteral("*EOF*")));
         QVERIFY(listing.contains(QStringLiteral("rclBounds\t\t: (0, 0) - (441, 448)")));

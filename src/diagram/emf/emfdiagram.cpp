@@ -37,7 +37,8 @@ EmfUnderline rasterUnderline(const QFontMetricsF& metrics, int ascent, const QSt
     return u;
 }
 
-QByteArray drawDiagramEnhancedMetafile(const InstallationState& state, const DisplaySettings& settings, int width, int height)
+QByteArray drawDiagramEnhancedMetafile(const InstallationState& state, const DisplaySettings& settings, int width,
+                                       int height)
 {
     // The raster picture paints in the application font at an image's
     // resolution; the metafile names the same face and size and carries the
@@ -70,7 +71,8 @@ QByteArray drawDiagramEnhancedMetafile(const InstallationState& state, const Dis
     };
 
     // The raster places text by the integer ascent (see PainterSurface).
-    options.underline = [exact = QFontMetricsF(font, &reference), ascent = metrics.ascent()](const std::u16string& text) {
+    options.underline = [exact = QFontMetricsF(font, &reference),
+                         ascent = metrics.ascent()](const std::u16string& text) {
         return rasterUnderline(exact, ascent, QString::fromStdU16String(text));
     };
 
