@@ -53,10 +53,13 @@ void paintDense(QImage& canvas, const std::vector<kelvoran::SurfaceOp>& drawing)
     canvas.setDotsPerMeterY(canvas.dotsPerMeterY() * kPngDensity);
 }
 
-// The clipboard content. The raster is allocated at the click (a size the
-// memory cannot hold is refused there) and the drawing recorded then, but
-// it is painted and encoded only when an application asks for the PNG:
-// most pastes take a vector form, and encoding dominates a large copy.
+// The clipboard content. The drawing is recorded and the raster allocated
+// at the click (a size the memory cannot hold is refused there), but the
+// raster is painted and encoded only when an application asks for the PNG:
+// three times denser that takes from a tenth of a second to over a second,
+// too long for a click, and a paste that takes a vector form never pays it.
+// Replaying the recording raises no arithmetic error: the frame and every
+// coordinate were computed at the click.
 class DiagramMimeData : public QMimeData {
 public:
     DiagramMimeData(std::vector<kelvoran::SurfaceOp> drawing, QImage canvas)
