@@ -1,15 +1,11 @@
 #include "graphfresnel.h"
 
+#include "diagramclipboard.h"
 #include "handlers.h"
 #include "records.h"
-#include "diagram/emf/emfdiagram.h"
 #include "diagram/qtsurfaces.h"
 
-#include <QBuffer>
-#include <QClipboard>
-#include <QGuiApplication>
 #include <QIcon>
-#include <QMimeData>
 #include <QPainter>
 #include <QPainterPath>
 #include <QResizeEvent>
@@ -19,7 +15,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <memory>
 #include <numbers>
 
 TForm4* Form4 = nullptr;
@@ -84,51 +79,6 @@ QIcon diagramWindowIcon()
     }
     return icon;
 }
-
-QByteArray encodePng(const QImage& image)
-{
-    QByteArray png;
-    QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    // A mostly white picture needs little compression effort.
-    image.save(&buffer, "PNG", 80);
-    return png;
-}
-
-// The clipboard offer. The raster is drawn at the click like the vector
-// pictures, but encoded as PNG only when an application asks for it:
-// encoding dominates a large copy and most pastes take the vector forms.
-class DiagramMimeData : public QMimeData {
-public:
-    explicit DiagramMimeData(QImage raster) : raster_(std::move(raster)) {}
-
-    QStringList formats() const override
-    {
-        QStringList list = QMimeData::formats();
-        list << QStringLiteral("image/png");
-        return list;
-    }
-
-    bool hasFormat(const QString& mimeType) const override
-    {
-        return mimeType == QLatin1String("image/png") || QMimeData::hasFormat(mimeType);
-    }
-
-protected:
-    QVariant retrieveData(const QString& mimeType, QMetaType type) const override
-    {
-        if (mimeType == QLatin1String("image/png")) {
-            if (png_.isEmpty())
-                png_ = encodePng(raster_);
-            return png_;
-        }
-        return QMimeData::retrieveData(mimeType, type);
-    }
-
-private:
-    QImage raster_;
-    mutable QByteArray png_;
-};
 
 } // namespace
 
@@ -232,19 +182,5 @@ void TForm4::retaille()
 
 void TForm4::ToolButton1Click()
 {
-    const int w = Image1->width();
-    const int h = Image1->height();
-    // Everything is drawn before the clipboard is touched: a FloatError
-    // leaves the clipboard as it was.
-    const QByteArray svg = kelvoran::drawDiagramMetafile(installation, settings, w, h);
-    const QByteArray emf = kelvoran::drawDiagramEmf(installation, settings, w, h);
-    QImage image;
-    kelvoran::drawDiagramBitmap(image, installation, settings, w, h);
-
-    auto mime = std::make_unique<DiagramMimeData>(std::move(image));
-    mime->setData(QStringLiteral("image/svg+xml"), svg);
-    mime->setData(QStringLiteral("image/emf"), emf);
-    mime->setData(QStringLiteral("image/x-emf"), emf);
-    mime->setData(QStringLiteral("application/x-openoffice-emf;windows_formatname=\"Image EMF\""), emf);
-    QGuiApplication::clipboard()->setMimeData(mime.release());
+    copyDiagramToClipboard(installation, settings, Image1->size());
 }
