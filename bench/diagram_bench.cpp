@@ -54,7 +54,7 @@ void BM_DiagramSvg(benchmark::State& bench)
 {
     const Installation inst;
     for (auto _ : bench) {
-        QByteArray svg = kelvoran::drawDiagramMetafile(inst.state, inst.settings, 442, 449);
+        QByteArray svg = kelvoran::drawDiagramSvg(inst.state, inst.settings, 442, 449);
         benchmark::DoNotOptimize(svg.data());
     }
 }

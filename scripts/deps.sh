@@ -8,6 +8,7 @@ packages=(
   libxcb1-dev
   xvfb xdotool xclip xauth x11-utils imagemagick fonts-dejavu-core openbox
   printemf emf2svg librsvg2-bin locales-all python3
+  desktop-file-utils appstream groff-base man-db lintian dpkg-dev file
   clang libclang-rt-14-dev
 )
 missing=()

@@ -15,7 +15,7 @@ for target in parse format solver; do
   mkdir -p "$found"
   echo "== fuzz_${target}: ${seconds}s"
   # The seeds alone first: a known crash fails at once, whatever the time.
-  ./build-fuzz/fuzz/fuzz_${target} -runs=0 fuzz/corpus/${target} 2>&1 | tail -n 1
+  ./build-fuzz/fuzz/fuzz_${target} -runs=0 -artifact_prefix=build-fuzz/ fuzz/corpus/${target} 2>&1 | tail -n 1
   ./build-fuzz/fuzz/fuzz_${target} -max_total_time="$seconds" -max_len=256 -print_final_stats=0 \
     -artifact_prefix=build-fuzz/ "$found" fuzz/corpus/${target} 2>&1 | tail -n 2
 done

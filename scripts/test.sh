@@ -9,6 +9,7 @@ mkdir -p "$XDG_RUNTIME_DIR" && chmod 0700 "$XDG_RUNTIME_DIR"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build -j2
 (cd build && ctest -j2 --output-on-failure --timeout 300)
+bash scripts/test-package.sh build  # the Debian package and its desktop files
 
 # The same suite built with AddressSanitizer, UndefinedBehaviorSanitizer and
 # LeakSanitizer (about 2 minutes more on 2 cores). The end-to-end scenarios

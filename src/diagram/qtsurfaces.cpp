@@ -2,6 +2,7 @@
 
 #include "diagram/composition.h"
 
+#include <QFontInfo>
 #include <QFontMetrics>
 #include <QRegularExpression>
 #include <QString>
@@ -19,6 +20,11 @@ int rasterDpi()
 }
 
 } // namespace
+
+QString PainterSurface::faceFamily() const
+{
+    return QFontInfo(font_).family();
+}
 
 QColor toQColor(TColor color)
 {
@@ -41,6 +47,12 @@ void PainterSurface::begin(QPaintDevice* device)
     font_ = painter_.font();
     fontColor_ = Qt::black;
     ascent_ = painter_.fontMetrics().ascent();
+}
+
+void PainterSurface::scaleBy(int scale)
+{
+    if (painter_.isActive())
+        painter_.scale(scale, scale);
 }
 
 void PainterSurface::end()
@@ -98,10 +110,13 @@ void PainterSurface::textOut(int x, int y, const std::string& text)
     painter_.setPen(linePen_);
 }
 
-RasterSurface::RasterSurface(QImage& image)
+RasterSurface::RasterSurface(QImage& image, int scale)
 {
-    if (!image.isNull())
-        begin(&image);
+    if (image.isNull())
+        return;
+    begin(&image);
+    if (scale != 1)
+        scaleBy(scale);
 }
 
 RasterSurface::~RasterSurface()
@@ -112,6 +127,10 @@ RasterSurface::~RasterSurface()
 SvgSurface::SvgSurface(int width, int height) : width_(width), height_(height)
 {
     buffer_.open(QIODevice::WriteOnly);
+    // Empty, the generator writes neither: a pasted picture adds no title
+    // or description to the document it lands in.
+    generator_.setTitle(QString());
+    generator_.setDescription(QString());
     generator_.setOutputDevice(&buffer_);
     generator_.setSize(QSize(width, height));
     generator_.setViewBox(QRect(0, 0, width, height));
@@ -124,24 +143,82 @@ SvgSurface::~SvgSurface()
     end();
 }
 
+void SvgSurface::textOut(int x, int y, const std::string& text)
+{
+    PainterSurface::textOut(x, y, text);
+    if (!text.empty()) // an empty text leaves no element
+        underlined_.push_back(underline());
+}
+
+namespace {
+
+// QPainter draws an underline right after its text, as a group of its own.
+// Wrapping both groups in one keeps them together in an editor: moving the
+// name moves its underline. (An SVG text-decoration would be drawn by the
+// reader at the font's own underline position, not where the raster has it.)
+void groupUnderlines(QString& svg, const std::vector<bool>& underlined)
+{
+    qsizetype from = 0;
+    for (bool underline : underlined) {
+        const qsizetype text = svg.indexOf(QLatin1String("<text "), from);
+        if (text < 0)
+            return;
+        from = text + 1;
+        if (!underline)
+            continue;
+        const qsizetype groupStart = svg.lastIndexOf(QLatin1String("\n<g "), text);
+        const qsizetype groupEnd = svg.indexOf(QLatin1String("</g>"), text);
+        if (groupStart < 0 || groupEnd < 0)
+            return;
+        const qsizetype lineStart = svg.indexOf(QLatin1String("<g "), groupEnd);
+        const qsizetype lineEnd = svg.indexOf(QLatin1String("</g>"), groupEnd + 4);
+        const qsizetype line = svg.indexOf(QLatin1String("<polyline "), groupEnd);
+        if (lineStart < 0 || lineEnd < 0 || line < 0 || line > lineEnd || lineStart > line)
+            continue;
+        svg.insert(lineEnd + 4, QLatin1String("\n</g>"));
+        svg.insert(groupStart + 1, QLatin1String("<g>\n"));
+        from = lineEnd + 4;
+    }
+}
+
+} // namespace
+
 QByteArray SvgSurface::finish()
 {
     if (!finished_) {
         end();
         finished_ = true;
     }
-    QByteArray svg = buffer_.data();
+    QString text = QString::fromUtf8(buffer_.data());
     // The generator writes the size in millimetres; readers would turn that
     // back into pixels at their own resolution. Plain numbers are pixels.
     static const QRegularExpression size(QStringLiteral("<svg width=\"[^\"]*\" height=\"[^\"]*\""));
-    QString text = QString::fromUtf8(svg);
     const QRegularExpressionMatch match = size.match(text);
     if (match.hasMatch()) {
         text.replace(match.capturedStart(), match.capturedLength(),
                      QStringLiteral("<svg width=\"%1\" height=\"%2\"").arg(width_).arg(height_));
-        svg = text.toUtf8();
     }
-    return svg;
+    // The face the raster resolves the default font to, then any sans-serif.
+    static const QRegularExpression family(QStringLiteral("font-family=\"[^\"]*\""));
+    text.replace(family, QStringLiteral("font-family=\"%1, sans-serif\"").arg(faceFamily()));
+    groupUnderlines(text, underlined_);
+    return text.toUtf8();
+}
+
+void replay(const std::vector<SurfaceOp>& ops, DrawingSurface& target)
+{
+    using Kind = SurfaceOp::Kind;
+    for (const SurfaceOp& op : ops) {
+        switch (op.kind) {
+        case Kind::PenColor: target.setPenColor(op.color); break;
+        case Kind::PenWidth: target.setPenWidth(op.width); break;
+        case Kind::MoveTo: target.moveTo(op.x, op.y); break;
+        case Kind::LineTo: target.lineTo(op.x, op.y); break;
+        case Kind::FontUnderline: target.setFontUnderline(op.underline); break;
+        case Kind::FontColor: target.setFontColor(op.color); break;
+        case Kind::TextOut: target.textOut(op.x, op.y, op.text); break;
+        }
+    }
 }
 
 void drawDiagramBitmap(QImage& picture, const InstallationState& state, const DisplaySettings& settings,
@@ -159,8 +236,7 @@ void drawDiagramBitmap(QImage& picture, const InstallationState& state, const Di
     picture = image;
 }
 
-QByteArray drawDiagramMetafile(const InstallationState& state, const DisplaySettings& settings, int width,
-                               int height)
+QByteArray drawDiagramSvg(const InstallationState& state, const DisplaySettings& settings, int width, int height)
 {
     SvgSurface surface(width, height);
     drawDiagram(surface, state, settings, width, height);

@@ -2,6 +2,7 @@
 // The diagram on Qt paint devices: a raster image for the diagram window and
 // an SVG picture, the vector copy for the clipboard. Both paint through
 // QPainter the same way, so the two pictures share their geometry.
+#include "diagram/recordingsurface.h"
 #include "diagram/surface.h"
 
 #include <QBuffer>
@@ -13,6 +14,8 @@
 #include <QPen>
 #include <QPointF>
 #include <QSvgGenerator>
+
+#include <vector>
 
 namespace kelvoran {
 
@@ -37,6 +40,11 @@ public:
 
 protected:
     PainterSurface() = default;
+    bool underline() const { return font_.underline(); }
+    // The family the current font resolves to on this system.
+    QString faceFamily() const;
+    // Scales every later operation by scale.
+    void scaleBy(int scale);
     // A device that cannot be painted on (an empty image) leaves the
     // surface inactive: every operation then does nothing.
     void begin(QPaintDevice* device);
@@ -53,9 +61,11 @@ private:
 };
 
 // Paints on image, which the caller keeps alive until the surface is gone.
+// With a scale of n every pixel of the drawing covers n x n pixels of the
+// image: pens n times wider, text n times larger, the same layout.
 class RasterSurface : public PainterSurface {
 public:
-    explicit RasterSurface(QImage& image);
+    explicit RasterSurface(QImage& image, int scale = 1);
     ~RasterSurface() override;
 };
 
@@ -64,8 +74,11 @@ class SvgSurface : public PainterSurface {
 public:
     SvgSurface(int width, int height);
     ~SvgSurface() override;
+    void textOut(int x, int y, const std::string& text) override;
     // Ends the recording and returns the SVG document; the width and height
     // attributes are the pixel size and the viewBox is "0 0 width height".
+    // It has no title or description, names the raster's font face with a
+    // generic fallback, and groups each underlined text with its underline.
     QByteArray finish();
 
 private:
@@ -74,7 +87,11 @@ private:
     int width_;
     int height_;
     bool finished_ = false;
+    std::vector<bool> underlined_; // per text written, in order
 };
+
+// Passes recorded operations on to target, in order.
+void replay(const std::vector<SurfaceOp>& ops, DrawingSurface& target);
 
 // Draws the diagram on a new white width x height image and puts it into
 // picture. On FloatError picture keeps its previous content and the error
@@ -84,7 +101,6 @@ void drawDiagramBitmap(QImage& picture, const InstallationState& state, const Di
 
 // The same drawing as an SVG picture. On FloatError nothing is returned:
 // the error propagates.
-QByteArray drawDiagramMetafile(const InstallationState& state, const DisplaySettings& settings, int width,
-                               int height);
+QByteArray drawDiagramSvg(const InstallationState& state, const DisplaySettings& settings, int width, int height);
 
 } // namespace kelvoran

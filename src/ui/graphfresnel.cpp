@@ -1,19 +1,15 @@
 #include "graphfresnel.h"
 
 #include "desktop.h"
+#include "diagramclipboard.h"
 #include "handlers.h"
 #include "pictures.h"
 #include "records.h"
 #include "diagram/composition.h"
-#include "diagram/emf/emfdiagram.h"
 #include "diagram/qtsurfaces.h"
 
-#include <QBuffer>
-#include <QClipboard>
 #include <QGuiApplication>
 #include <QIcon>
-#include <QMessageBox>
-#include <QMimeData>
 #include <QPainter>
 #include <QPainterPath>
 #include <QResizeEvent>
@@ -28,7 +24,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <memory>
 #include <numbers>
 
 TForm4* Form4 = nullptr;
@@ -91,51 +86,6 @@ QIcon diagramWindowIcon()
     return icon;
 }
 
-QByteArray encodePng(const QImage& image)
-{
-    QByteArray png;
-    QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    // A mostly white picture needs little compression effort.
-    image.save(&buffer, "PNG", 80);
-    return png;
-}
-
-// The clipboard offer. The raster is drawn at the click like the vector
-// pictures, but encoded as PNG only when an application asks for it:
-// encoding dominates a large copy and most pastes take the vector forms.
-class DiagramMimeData : public QMimeData {
-public:
-    explicit DiagramMimeData(QImage raster) : raster_(std::move(raster)) {}
-
-    QStringList formats() const override
-    {
-        QStringList list = QMimeData::formats();
-        list << QStringLiteral("image/png");
-        return list;
-    }
-
-    bool hasFormat(const QString& mimeType) const override
-    {
-        return mimeType == QLatin1String("image/png") || QMimeData::hasFormat(mimeType);
-    }
-
-protected:
-    QVariant retrieveData(const QString& mimeType, QMetaType type) const override
-    {
-        if (mimeType == QLatin1String("image/png")) {
-            if (png_.isEmpty())
-                png_ = encodePng(raster_);
-            return png_;
-        }
-        return QMimeData::retrieveData(mimeType, type);
-    }
-
-private:
-    QImage raster_;
-    mutable QByteArray png_;
-};
-
 // The largest client size that keeps the rule and whose frame fits the
 // available area of the largest screen.
 QSize largestClientSize(const QMargins& frame)
@@ -149,15 +99,6 @@ QSize largestClientSize(const QMargins& frame)
         return QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
     return QSize(outerWidth - frame.left() - frame.right(),
                  outerWidth + TForm4::kHeightOverWidth - frame.top() - frame.bottom());
-}
-
-void showOutOfMemoryBox(QWidget* parent)
-{
-    QMessageBox box(QMessageBox::Critical, QStringLiteral("kelvoran"),
-                    QStringLiteral("Mémoire insuffisante pour dessiner le diagramme."), QMessageBox::Ok, parent);
-    box.setObjectName(QStringLiteral("MemoryBox"));
-    desktop::fitTitle(box);
-    box.exec();
 }
 
 // With KELVORAN_PAINT_LOG set to a file name, each paint of the diagram
@@ -264,7 +205,7 @@ void TForm4::redraw()
     if (!size.isEmpty()) {
         image = QImage(QSize(qCeil(size.width() * ratio), qCeil(size.height() * ratio)), QImage::Format_RGB32);
         if (image.isNull()) {
-            showOutOfMemoryBox(this);
+            showOutOfMemoryBox();
             return;
         }
         image.setDevicePixelRatio(ratio);
@@ -347,19 +288,5 @@ void TForm4::keepRule()
 
 void TForm4::ToolButton1Click()
 {
-    const int w = Image1->width();
-    const int h = Image1->height();
-    // Everything is drawn before the clipboard is touched: a FloatError
-    // leaves the clipboard as it was.
-    const QByteArray svg = kelvoran::drawDiagramMetafile(installation, settings, w, h);
-    const QByteArray emf = kelvoran::drawDiagramEmf(installation, settings, w, h);
-    QImage image;
-    kelvoran::drawDiagramBitmap(image, installation, settings, w, h);
-
-    auto mime = std::make_unique<DiagramMimeData>(std::move(image));
-    mime->setData(QStringLiteral("image/svg+xml"), svg);
-    mime->setData(QStringLiteral("image/emf"), emf);
-    mime->setData(QStringLiteral("image/x-emf"), emf);
-    mime->setData(QStringLiteral("application/x-openoffice-emf;windows_formatname=\"Image EMF\""), emf);
-    QGuiApplication::clipboard()->setMimeData(mime.release());
+    copyDiagramToClipboard(installation, settings, Image1->size());
 }

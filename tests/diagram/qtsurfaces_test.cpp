@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QGuiApplication>
+#include <QFontInfo>
 #include <QPainter>
 #include <QSvgRenderer>
 #include <QXmlStreamReader>
@@ -80,7 +81,7 @@ TEST(QtSurfaces, SvgHasThePixelSizeAndNoBackground)
 {
     Installation inst;
     inst.solve();
-    const QByteArray bytes = drawDiagramMetafile(inst.state, inst.settings, 442, 449);
+    const QByteArray bytes = drawDiagramSvg(inst.state, inst.settings, 442, 449);
     QXmlStreamReader xml(bytes);
     while (!xml.atEnd() && !xml.isStartElement())
         xml.readNext();
@@ -89,6 +90,41 @@ TEST(QtSurfaces, SvgHasThePixelSizeAndNoBackground)
     EXPECT_EQ(xml.attributes().value(QLatin1String("height")), u"449");
     EXPECT_EQ(xml.attributes().value(QLatin1String("viewBox")), u"0 0 442 449");
     EXPECT_FALSE(bytes.contains("<rect") || bytes.contains("<image"));
+    EXPECT_FALSE(bytes.contains("<title") || bytes.contains("<desc")) << "nothing added to the user's document";
+
+    // Every name comes with its underline in one group; every font names the
+    // raster's face, then the generic family.
+    const QString family = QFontInfo(QGuiApplication::font()).family() + QStringLiteral(", sans-serif");
+    int names = 0;
+    int fonts = 0;
+    QXmlStreamReader groups(bytes);
+    while (!groups.atEnd()) {
+        if (!groups.readNextStartElement())
+            continue;
+        if (groups.attributes().hasAttribute(QLatin1String("font-family"))) {
+            EXPECT_EQ(groups.attributes().value(QLatin1String("font-family")), family);
+            ++fonts;
+        }
+        if (groups.name() != u"g" || groups.attributes().hasAttribute(QLatin1String("fill")))
+            continue;
+        QStringList children; // a plain <g> holds exactly: <g><text/></g> <g><polyline/></g>
+        for (int depth = 1; depth > 0 && !groups.atEnd();) {
+            groups.readNext();
+            depth += groups.isStartElement() ? 1 : groups.isEndElement() ? -1 : 0;
+            if (groups.isStartElement() && groups.name() == u"text")
+                children << QStringLiteral("text:") + groups.readElementText();
+            else if (groups.isStartElement())
+                children << groups.name().toString();
+            if (groups.isEndElement() && groups.name() == u"text")
+                --depth;
+        }
+        ASSERT_EQ(children.size(), 4) << children.join(QLatin1Char(' ')).toStdString();
+        EXPECT_EQ(children[2], QStringLiteral("g"));
+        EXPECT_EQ(children[3], QStringLiteral("polyline"));
+        ++names;
+    }
+    EXPECT_EQ(names, 11) << "V1-V3, VZ1-VZ3, VN, I1-I3, IN";
+    EXPECT_GT(fonts, 11);
 
     QSvgRenderer renderer(bytes);
     ASSERT_TRUE(renderer.isValid());
@@ -180,7 +216,7 @@ TEST(QtSurfaces, FailedDrawingKeepsThePreviousPicture)
     EXPECT_EQ(errorKind([&] { drawDiagramBitmap(picture, bad.state, bad.settings, 300, 300); }),
               int(FloatError::Kind::DivisionByZero));
     EXPECT_EQ(picture, before);
-    EXPECT_EQ(errorKind([&] { drawDiagramMetafile(bad.state, bad.settings, 300, 300); }),
+    EXPECT_EQ(errorKind([&] { drawDiagramSvg(bad.state, bad.settings, 300, 300); }),
               int(FloatError::Kind::DivisionByZero));
 
     drawDiagramBitmap(picture, good.state, good.settings, 0, 449);
@@ -201,6 +237,6 @@ TEST(QtSurfaces, HugeCoordinatesAreClipped)
         drawDiagramBitmap(picture, inst.state, inst.settings, 442, 449);
         EXPECT_EQ(picture.pixel(221, 20), qRgb(166, 202, 240)) << width;
         EXPECT_EQ(picture.pixel(441, 20), qRgb(166, 202, 240)) << width;
-        EXPECT_TRUE(QSvgRenderer(drawDiagramMetafile(inst.state, inst.settings, 442, 449)).isValid()) << width;
+        EXPECT_TRUE(QSvgRenderer(drawDiagramSvg(inst.state, inst.settings, 442, 449)).isValid()) << width;
     }
 }

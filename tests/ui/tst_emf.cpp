@@ -1,10 +1,12 @@
 // The enhanced-metafile writer: its header, its text encoding, and the
 // diagram it records, played back record by record against the recording
-// surface; then an outside reader, printemf, lists it.
+// surface; its underlines, lines of their own on the raster's pixels; then
+// an outside reader, printemf, lists it.
 #include "tst_emf_reader.h"
 
 #include "../diagram/testinstallation.h"
 #include "diagram/emf/emfdiagram.h"
+#include "diagram/qtsurfaces.h"
 
 #include <QGuiApplication>
 #include <QProcess>
@@ -12,7 +14,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <algorithm>
 #include <cmath>
+#include <iterator>
 
 using namespace kelvoran;
 using testsupport::playEmf;
@@ -22,6 +26,34 @@ namespace {
 QByteArray toBytes(const std::vector<std::uint8_t>& v)
 {
     return QByteArray(reinterpret_cast<const char*>(v.data()), static_cast<qsizetype>(v.size()));
+}
+
+// The texts a recording received, as the metafile carries them: no font is
+// underlined there.
+std::vector<testsupport::EmfText> withPlainFonts(std::vector<testsupport::EmfText> texts)
+{
+    for (auto& t : texts)
+        t.underline = false;
+    return texts;
+}
+
+// The pixels where the raster's underlined text differs from the plain one.
+QRect rasterUnderlinePixels(QSize size, int x, int y, const std::string& text)
+{
+    QImage images[2];
+    for (int underlined = 0; underlined < 2; ++underlined) {
+        images[underlined] = QImage(size, QImage::Format_RGB32);
+        images[underlined].fill(Qt::white);
+        RasterSurface surface(images[underlined]);
+        surface.setFontUnderline(underlined != 0);
+        surface.textOut(x, y, text);
+    }
+    QRect box;
+    for (int row = 0; row < size.height(); ++row)
+        for (int col = 0; col < size.width(); ++col)
+            if (images[0].pixel(col, row) != images[1].pixel(col, row))
+                box |= QRect(col, row, 1, 1);
+    return box;
 }
 
 } // namespace
@@ -59,7 +91,12 @@ private slots:
         const auto firstText = std::find(play.types.begin(), play.types.end(), emf::EMR_EXTTEXTOUTW);
         QVERIFY(std::find(play.types.begin(), firstText, emf::EMR_SETBKMODE) != firstText);
         QCOMPARE(play.texts.size(), std::size_t{3});
-        QVERIFY(play.texts[0] == (testsupport::EmfText{10, 20, u"a²Ud", makeColor(0, 128, 0), true}));
+        QVERIFY(play.texts[0] == (testsupport::EmfText{10, 20, u"a²Ud", makeColor(0, 128, 0), false}));
+        // Without the raster's geometry the underline is a guess one em down.
+        QCOMPARE(play.underlines.size(), std::size_t{1});
+        QCOMPARE(play.underlines[0].color, makeColor(0, 128, 0));
+        QCOMPARE(play.underlines[0].y0, 20 + 12);
+        QCOMPARE(play.lines.size(), std::size_t{1});
         QVERIFY(play.texts[1] == (testsupport::EmfText{30, 40, u"Débordement 1.5E3 A", makeColor(255, 0, 255), false}));
         // A stray byte becomes U+FFFD; a four-byte sequence a surrogate pair.
         QCOMPARE(QString::fromStdU16String(play.texts[2].text), QString::fromUtf8("a\uFFFD\xF0\x9D\x9C\x8B"));
@@ -108,15 +145,68 @@ private slots:
             d.voltageThickness = d.currentThickness = 0;
         }
         const auto expected = testsupport::replayOps(inst.record(442, 449));
-        const auto play = playEmf(drawDiagramEmf(inst.state, d, 442, 449));
+        const auto play = playEmf(drawDiagramEnhancedMetafile(inst.state, d, 442, 449));
         QVERIFY2(!play.problem, play.problem);
         QVERIFY(!expected.lines.empty());
         QCOMPARE(play.lines.size(), expected.lines.size());
         for (std::size_t i = 0; i < expected.lines.size(); ++i)
             QVERIFY2(play.lines[i] == expected.lines[i], qPrintable(QStringLiteral("line %1").arg(i)));
-        QCOMPARE(play.texts.size(), expected.texts.size());
-        for (std::size_t i = 0; i < expected.texts.size(); ++i)
-            QVERIFY2(play.texts[i] == expected.texts[i], qPrintable(QString::fromStdU16String(play.texts[i].text)));
+        const auto texts = withPlainFonts(expected.texts);
+        QCOMPARE(play.texts.size(), texts.size());
+        for (std::size_t i = 0; i < texts.size(); ++i)
+            QVERIFY2(play.texts[i] == texts[i], qPrintable(QString::fromStdU16String(play.texts[i].text)));
+        const auto underlined = std::count_if(expected.texts.begin(), expected.texts.end(),
+                                              [](const testsupport::EmfText& t) { return t.underline; });
+        QCOMPARE(play.underlines.size(), static_cast<std::size_t>(underlined));
+    }
+
+    // Each name is followed by one flat line in its colour that covers
+    // exactly the pixels the raster's underline covers, in the application's
+    // font and in larger ones (thicker underlines).
+    void underlinesOnTheRasterPixels_data()
+    {
+        QTest::addColumn<int>("pixelSize");
+        QTest::newRow("application font") << 0;
+        QTest::newRow("20 px") << 20;
+        QTest::newRow("40 px, thicker pen") << 40;
+        QTest::newRow("53 px, three rows") << 53;
+    }
+    void underlinesOnTheRasterPixels()
+    {
+        QFETCH(int, pixelSize);
+        const QFont applicationFont = QGuiApplication::font();
+        QFont font = applicationFont;
+        if (pixelSize)
+            font.setPixelSize(pixelSize);
+        QGuiApplication::setFont(font);
+        test::Installation inst;
+        inst.solve().settings.constructVoltageComponents = true;
+        const QSize size(442, 449);
+        const auto play = playEmf(drawDiagramEnhancedMetafile(inst.state, inst.settings, size.width(), size.height()));
+        QVERIFY2(!play.problem, play.problem);
+        QVERIFY(std::none_of(play.texts.begin(), play.texts.end(), [](const auto& t) { return t.underline; }));
+
+        std::vector<testsupport::EmfText> names; // every text but the scale labels ("100 V")
+        std::copy_if(play.texts.begin(), play.texts.end(), std::back_inserter(names),
+                     [](const auto& t) { return t.text.find(u' ') == std::u16string::npos; });
+        QCOMPARE(play.underlines.size(), names.size());
+        QVERIFY(names.size() >= 10);
+        for (std::size_t i = 0; i < names.size(); ++i) {
+            const auto& line = play.underlines[i];
+            const QString text = QString::fromStdU16String(names[i].text);
+            QVERIFY2(line.y0 == line.y1 && line.x0 == names[i].x && line.color == names[i].color, qPrintable(text));
+            // A pen n wide on row r covers rows r - n/2 to r + (n-1)/2, columns x0 to x1 - 1.
+            const QRect emf(QPoint(line.x0, line.y0 - line.width / 2),
+                            QPoint(line.x1 - 1, line.y0 + (line.width - 1) / 2));
+            // Unclipped: names near the right edge run past the picture.
+            const QRect raster = rasterUnderlinePixels(size * 2, names[i].x, names[i].y, text.toStdString());
+            const auto describe = [](QRect r) {
+                return QStringLiteral("(%1, %2) %3x%4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
+            };
+            QVERIFY2(emf == raster,
+                     qPrintable(QStringLiteral("%1: EMF %2, raster %3").arg(text, describe(emf), describe(raster))));
+        }
+        QGuiApplication::setFont(applicationFont);
     }
 
     void printemfListsEveryRecord()
@@ -126,7 +216,7 @@ private slots:
             QSKIP("printemf is not installed");
         test::Installation inst;
         inst.solve().settings.constructCurrentComponents = true;
-        const QByteArray emf = drawDiagramEmf(inst.state, inst.settings, 442, 449);
+        const QByteArray emf = drawDiagramEnhancedMetafile(inst.state, inst.settings, 442, 449);
         const auto play = playEmf(emf);
         QTemporaryDir dir;
         QFile file(dir.filePath(QStringLiteral("diagram.emf")));
@@ -137,7 +227,8 @@ private slots:
         QVERIFY(p.waitForFinished(10000));
         QCOMPARE(p.exitCode(), 0);
         const QString listing = QString::fromUtf8(p.readAllStandardOutput());
-        QCOMPARE(listing.count(QStringLiteral("*LINETO*")), static_cast<qsizetype>(play.lines.size()));
+        QCOMPARE(listing.count(QStringLiteral("*LINETO*")),
+                 static_cast<qsizetype>(play.lines.size() + play.underlines.size()));
         QCOMPARE(listing.count(QStringLiteral("*EXTTEXTOUTW*")), static_cast<qsizetype>(play.texts.size()));
         QVERIFY(listing.contains(QStringLiteral("*EOF*")));
         QVERIFY(listing.contains(QStringLiteral("rclBounds\t\t: (0, 0) - (441, 448)")));

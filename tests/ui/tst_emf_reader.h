@@ -24,7 +24,7 @@ struct EmfText {
     int x, y;
     std::u16string text;
     kelvoran::TColor color;
-    bool underline;
+    bool underline; // the font's underline flag when played, the surface's when replayed
     friend bool operator==(const EmfText&, const EmfText&) = default;
 };
 
@@ -34,7 +34,8 @@ struct EmfPlayback {
     std::int32_t frame[4]{};               // header, 0.01 mm, inclusive
     std::uint32_t signature = 0, bytes = 0, records = 0;
     std::vector<std::uint32_t> types; // every record type, in order
-    std::vector<EmfLine> lines;
+    std::vector<EmfLine> lines;      // drawn with plain pens (EMR_CREATEPEN)
+    std::vector<EmfLine> underlines; // drawn with flat-ended pens (EMR_EXTCREATEPEN)
     std::vector<EmfText> texts;
     std::uint32_t bkMode = 2; // OPAQUE until set
     std::uint32_t textAlign = ~0u;
@@ -47,7 +48,7 @@ inline EmfPlayback playEmf(const QByteArray& emf)
         int kind = 0; // 0 none, 1 pen, 2 font
         kelvoran::TColor color = 0;
         int width = 1;
-        bool underline = false;
+        bool underline = false; // font: lfUnderline; pen: flat ends
     };
     EmfPlayback out;
     std::vector<Object> handles(64);
@@ -79,12 +80,21 @@ inline EmfPlayback playEmf(const QByteArray& emf)
         case r::EMR_SETBKMODE: out.bkMode = u32(8); break;
         case r::EMR_SETTEXTALIGN: out.textAlign = u32(8); break;
         case r::EMR_SETTEXTCOLOR: textColor = u32(8); break;
-        case r::EMR_LINETO: out.lines.push_back({cx, cy, i32(8), i32(12), pen.color, pen.width}); [[fallthrough]];
+        case r::EMR_LINETO:
+            (pen.underline ? out.underlines : out.lines).push_back({cx, cy, i32(8), i32(12), pen.color, pen.width});
+            [[fallthrough]];
         case r::EMR_MOVETOEX:
             cx = i32(8);
             cy = i32(12);
             break;
         case r::EMR_CREATEPEN: handle() = {1, u32(24), i32(16), false}; break;
+        case r::EMR_EXTCREATEPEN:
+            if (u32(28) != (r::PS_GEOMETRIC | r::PS_ENDCAP_FLAT | r::PS_SOLID) || u32(36) != r::BS_SOLID) {
+                out.problem = "unexpected extended pen";
+                return out;
+            }
+            handle() = {1, u32(40), i32(32), true};
+            break;
         case r::EMR_EXTCREATEFONTINDIRECTW: handle() = {2, 0, 0, byte(12 + 21) != 0}; break; // lfUnderline
         case r::EMR_SELECTOBJECT:
             if (handle().kind == 0) {

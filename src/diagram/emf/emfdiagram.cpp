@@ -5,15 +5,40 @@
 
 #include <QFontInfo>
 #include <QFontMetrics>
+#include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QImage>
 #include <QString>
 
+#include <algorithm>
 #include <cmath>
 
 namespace kelvoran {
 
-QByteArray drawDiagramEmf(const InstallationState& state, const DisplaySettings& settings, int width, int height)
+// QPainter draws an underline on the text's baseline moved down by the
+// font's underline position rounded up, plus half a pixel, kept within the
+// descent; its pen is the font's line width with flat ends, from the text's
+// left edge to the whole pixel its advance reaches. The raster, aliased,
+// then fills the rows whose centres the pen covers.
+EmfUnderline rasterUnderline(const QFontMetricsF& metrics, int ascent, const QString& text)
+{
+    const double position = metrics.underlinePos();
+    double offset = std::ceil(position) + 0.5;
+    if (position <= metrics.descent())
+        offset = std::min(offset, metrics.descent() - 0.5);
+    const double centre = ascent + offset;
+    const double half = std::max(metrics.lineWidth(), 1.0) / 2;
+    const int first = static_cast<int>(std::ceil(centre - half - 0.5));
+    const int last = static_cast<int>(std::ceil(centre + half - 0.5)) - 1;
+    EmfUnderline u;
+    u.top = first;
+    u.rows = std::max(last - first + 1, 1);
+    u.length = static_cast<int>(std::floor(metrics.horizontalAdvance(text)));
+    return u;
+}
+
+QByteArray drawDiagramEnhancedMetafile(const InstallationState& state, const DisplaySettings& settings, int width,
+                                       int height)
 {
     // The raster picture paints in the application font at an image's
     // resolution; the metafile names the same face and size and carries the
@@ -43,6 +68,12 @@ QByteArray drawDiagramEmf(const InstallationState& state, const DisplaySettings&
             previous = upTo;
         }
         return dx;
+    };
+
+    // The raster places text by the integer ascent (see PainterSurface).
+    options.underline = [exact = QFontMetricsF(font, &reference),
+                         ascent = metrics.ascent()](const std::u16string& text) {
+        return rasterUnderline(exact, ascent, QString::fromStdU16String(text));
     };
 
     EmfSurface surface(width, height, options);

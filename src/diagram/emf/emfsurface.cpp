@@ -213,10 +213,7 @@ void EmfSurface::setPenWidth(int width)
 
 void EmfSurface::setFontUnderline(bool underline)
 {
-    if (underline != underline_) {
-        underline_ = underline;
-        fontDirty_ = true;
-    }
+    underline_ = underline;
 }
 
 void EmfSurface::setFontColor(TColor color)
@@ -263,7 +260,7 @@ void EmfSurface::flushFont()
     r.i32(0).i32(0).i32(0);            // width, escapement, orientation
     r.i32(400);                        // FW_NORMAL
     r.u8(0);                           // italic
-    r.u8(underline_ ? 1 : 0);
+    r.u8(0);                           // never underlined: see drawUnderline
     r.u8(0);                           // strike-out
     r.u8(1);                           // DEFAULT_CHARSET
     r.u8(0).u8(0).u8(0).u8(0);         // precisions, quality, pitch and family
@@ -287,14 +284,63 @@ void EmfSurface::moveTo(int x, int y)
     if (finished_)
         return;
     append(Record(emf::EMR_MOVETOEX).i32(x).i32(y));
+    x_ = x;
+    y_ = y;
+    positionMoved_ = false;
 }
 
 void EmfSurface::lineTo(int x, int y)
 {
     if (finished_)
         return;
+    if (positionMoved_)
+        moveTo(x_, y_);
     flushPen();
     append(Record(emf::EMR_LINETO).i32(x).i32(y));
+    x_ = x;
+    y_ = y;
+}
+
+// The underline in its own flat-ended pen of the text's colour, one row
+// band wide; the diagram's pen is selected again before its next line.
+void EmfSurface::drawUnderline(int x, int y, const std::u16string& text, const std::vector<std::int32_t>& dx)
+{
+    EmfUnderline u;
+    if (options_.underline) {
+        u = options_.underline(text);
+    } else {
+        // A fair guess: one em down, and the advances or 0.6 em a unit long.
+        const int em = options_.fontPixelHeight > 0 ? options_.fontPixelHeight : 12;
+        const std::int64_t length = dx.empty() ? std::int64_t{em} * 6 / 10 * static_cast<std::int64_t>(text.size())
+                                               : std::accumulate(dx.begin(), dx.end(), std::int64_t{0});
+        u.top = em;
+        u.length = static_cast<int>(std::clamp<std::int64_t>(length, 0, INT32_MAX));
+    }
+    if (u.length <= 0 || u.rows <= 0)
+        return;
+    const auto saturated = [](std::int64_t v) {
+        return static_cast<std::int32_t>(std::clamp<std::int64_t>(v, INT32_MIN, INT32_MAX));
+    };
+    // A pen n pixels wide on row r covers rows r - n/2 to r + (n-1)/2.
+    const std::int32_t row = saturated(std::int64_t{y} + u.top + u.rows / 2);
+    const std::uint32_t handle = nextHandle(penHandle_, kPenHandles);
+    append(Record(emf::EMR_EXTCREATEPEN)
+               .u32(handle)
+               .u32(0).u32(0).u32(0).u32(0) // no brush bitmap
+               .u32(emf::PS_GEOMETRIC | emf::PS_ENDCAP_FLAT | emf::PS_SOLID)
+               .u32(static_cast<std::uint32_t>(u.rows))
+               .u32(emf::BS_SOLID)
+               .u32(textColor_ & 0x00FFFFFF)
+               .u32(0)   // hatch
+               .u32(0)); // no dash entries
+    append(Record(emf::EMR_SELECTOBJECT).u32(handle));
+    if (penHandle_)
+        append(Record(emf::EMR_DELETEOBJECT).u32(penHandle_));
+    penHandle_ = handle;
+    penDirty_ = true;
+    append(Record(emf::EMR_MOVETOEX).i32(x).i32(row));
+    append(Record(emf::EMR_LINETO).i32(saturated(std::int64_t{x} + u.length)).i32(row));
+    positionMoved_ = true;
 }
 
 void EmfSurface::textOut(int x, int y, const std::string& text)
@@ -345,6 +391,8 @@ void EmfSurface::textOut(int x, int y, const std::string& text)
     for (std::int32_t d : dx)
         r.i32(d);
     append(r);
+    if (underline_)
+        drawUnderline(x, y, units, dx);
 }
 
 const std::vector<std::uint8_t>& EmfSurface::finish()

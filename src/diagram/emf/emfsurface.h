@@ -4,6 +4,10 @@
 // always get. Plain C++: the writer needs no toolkit; the caller may pass
 // the advance widths of its own font so text lays out as on the raster.
 //
+// No font is ever underlined: some readers (LibreOffice) paint an opaque
+// box behind underlined text whatever the background mode. An underline is
+// a line of its own, in the text's colour, where the raster draws it.
+//
 // Logical units are pixels (MM_TEXT). The header's bounds and frame both
 // cover exactly width x height pixels; no background is recorded.
 #include "diagram/surface.h"
@@ -20,12 +24,24 @@ namespace kelvoran {
 // underlined font. An empty result lets the reader lay the text out itself.
 using EmfAdvanceFunction = std::function<std::vector<std::int32_t>(const std::u16string& text, bool underline)>;
 
+// The underline the raster draws under `text` written at (0, 0): its first
+// pixel row, the number of rows, and its length from the text's left edge.
+struct EmfUnderline {
+    int top = 0;
+    int rows = 1;
+    int length = 0;
+};
+using EmfUnderlineFunction = std::function<EmfUnderline(const std::u16string& text)>;
+
 struct EmfOptions {
     double dpiX = 96;  // reference device resolution, pixels per inch
     double dpiY = 96;
     std::u16string fontFace;  // empty: the reader's default face
     int fontPixelHeight = 0;  // em height in pixels; 0: the reader's default
     EmfAdvanceFunction advances;
+    // Without it an underline sits one em below the text's top, one pixel
+    // high, as long as the advances (or a guess from the em).
+    EmfUnderlineFunction underline;
     std::u16string description = u"kelvoran";
 };
 
@@ -50,6 +66,7 @@ private:
     void append(const Record& record);
     void flushPen();
     void flushFont();
+    void drawUnderline(int x, int y, const std::u16string& text, const std::vector<std::int32_t>& dx);
     void writeHeader();
 
     int width_;
@@ -66,6 +83,9 @@ private:
 
     bool underline_ = false;
     bool fontDirty_ = true;
+    int x_ = 0;  // current position
+    int y_ = 0;
+    bool positionMoved_ = false;  // an underline moved it: restore before the next line
     std::uint32_t fontHandle_ = 0;
 
     TColor textColor_ = 0;
@@ -89,11 +109,15 @@ constexpr std::uint32_t EMR_DELETEOBJECT = 40;
 constexpr std::uint32_t EMR_LINETO = 54;
 constexpr std::uint32_t EMR_EXTCREATEFONTINDIRECTW = 82;
 constexpr std::uint32_t EMR_EXTTEXTOUTW = 84;
+constexpr std::uint32_t EMR_EXTCREATEPEN = 95;
 
 constexpr std::uint32_t SIGNATURE = 0x464D4520; // " EMF"
 constexpr std::uint32_t TRANSPARENT = 1;
 constexpr std::uint32_t TA_TOP_LEFT = 0;        // TA_TOP | TA_LEFT | TA_NOUPDATECP
 constexpr std::uint32_t PS_SOLID = 0;
+constexpr std::uint32_t PS_ENDCAP_FLAT = 0x200;
+constexpr std::uint32_t PS_GEOMETRIC = 0x10000;
+constexpr std::uint32_t BS_SOLID = 0;
 constexpr std::uint32_t GM_COMPATIBLE = 1;
 constexpr std::uint32_t HEADER_SIZE = 108;      // with both header extensions
 constexpr std::uint32_t LOGFONT_PANOSE_SIZE = 320;
