@@ -1,17 +1,16 @@
 #include "diagramclipboard.h"
 
-#include "desktop.h"
+#include "handlers.h"
 
 #include "diagram/composition.h"
 #include "diagram/emf/emfdiagram.h"
 #include "diagram/qtsurfaces.h"
 #include "diagram/recordingsurface.h"
 
-#include <QApplication>
 #include <QBuffer>
 #include <QClipboard>
+#include <QGuiApplication>
 #include <QImage>
-#include <QMessageBox>
 #include <QMimeData>
 
 #include <memory>
@@ -130,14 +129,4 @@ void copyDiagramToClipboard(const kelvoran::InstallationState& state, const kelv
     mime->setData(QStringLiteral("image/x-emf"), emf);
     mime->setData(QStringLiteral("application/x-openoffice-emf;windows_formatname=\"Image EMF\""), emf);
     QGuiApplication::clipboard()->setMimeData(mime.release());
-}
-
-void showOutOfMemoryBox()
-{
-    QMessageBox box(QMessageBox::Critical, QStringLiteral("kelvoran"),
-                    QStringLiteral("Mémoire insuffisante pour dessiner le diagramme."), QMessageBox::Ok,
-                    QApplication::activeWindow());
-    box.setObjectName(QStringLiteral("ErrorBox"));
-    desktop::fitTitle(box);
-    box.exec();
 }

@@ -17,6 +17,3 @@
 // leaves the clipboard as it was.
 void copyDiagramToClipboard(const kelvoran::InstallationState& state, const kelvoran::DisplaySettings& settings,
                             QSize size);
-
-// The application's error box for a picture too large for the memory.
-void showOutOfMemoryBox();

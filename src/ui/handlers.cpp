@@ -5,13 +5,27 @@
 #include <QApplication>
 #include <QMessageBox>
 
-void showErrorBox(const kelvoran::FloatError& error)
+namespace {
+
+void showCriticalBox(const QString& text)
 {
-    QMessageBox box(QMessageBox::Critical, QStringLiteral("kelvoran"), QString::fromUtf8(error.what()),
-                    QMessageBox::Ok, QApplication::activeWindow());
+    QMessageBox box(QMessageBox::Critical, QStringLiteral("kelvoran"), text, QMessageBox::Ok,
+                    QApplication::activeWindow());
     box.setObjectName(QStringLiteral("ErrorBox"));
     desktop::fitTitle(box);
     box.exec();
+}
+
+} // namespace
+
+void showErrorBox(const kelvoran::FloatError& error)
+{
+    showCriticalBox(QString::fromUtf8(error.what()));
+}
+
+void showOutOfMemoryBox()
+{
+    showCriticalBox(QStringLiteral("Mémoire insuffisante pour dessiner le diagramme."));
 }
 
 void showConfirmation(QWidget* parent, const QString& text)

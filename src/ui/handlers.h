@@ -17,6 +17,9 @@ class QWidget;
 // The error box: critical icon, title "kelvoran", the error's French text.
 void showErrorBox(const kelvoran::FloatError& error);
 
+// The same box for a picture too large for the memory.
+void showOutOfMemoryBox();
+
 // The confirmation box: question icon, title "Confirmation", one OK button.
 void showConfirmation(QWidget* parent, const QString& text);
 
