@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is missing on a Debian 12 machine (run as root).
+# Installs what is missing on a Debian 12 machine (run as root), and the
+# packages given as arguments.
 set -euo pipefail
 packages=(
   cmake g++ ninja-build pkg-config
@@ -10,6 +11,7 @@ packages=(
   printemf emf2svg librsvg2-bin locales-all python3
   desktop-file-utils appstream groff-base man-db lintian dpkg-dev file
   clang libclang-rt-14-dev
+  "$@" # what a further test command needs besides
 )
 missing=()
 for p in "${packages[@]}"; do
