@@ -6,6 +6,7 @@
 #include <QFontMetrics>
 #include <QRegularExpression>
 #include <QString>
+#include <QtMath>
 
 namespace kelvoran {
 
@@ -221,19 +222,23 @@ void replay(const std::vector<SurfaceOp>& ops, DrawingSurface& target)
     }
 }
 
-void drawDiagramBitmap(QImage& picture, const InstallationState& state, const DisplaySettings& settings,
-                       int width, int height)
+bool drawDiagramBitmap(QImage& picture, const InstallationState& state, const DisplaySettings& settings,
+                       int width, int height, qreal devicePixelRatio)
 {
     QImage image;
     if (width > 0 && height > 0) {
-        image = QImage(width, height, QImage::Format_RGB32);
+        image = QImage(qCeil(width * devicePixelRatio), qCeil(height * devicePixelRatio), QImage::Format_RGB32);
+        if (image.isNull())
+            return false;
+        image.setDevicePixelRatio(devicePixelRatio);
         image.fill(Qt::white);
     }
     {
         RasterSurface surface(image);
         drawDiagram(surface, state, settings, width, height);
     }
-    picture = image;
+    picture = std::move(image);
+    return true;
 }
 
 QByteArray drawDiagramSvg(const InstallationState& state, const DisplaySettings& settings, int width, int height)

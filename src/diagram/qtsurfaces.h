@@ -93,11 +93,12 @@ private:
 // Passes recorded operations on to target, in order.
 void replay(const std::vector<SurfaceOp>& ops, DrawingSurface& target);
 
-// Draws the diagram on a new white width x height image and puts it into
-// picture. On FloatError picture keeps its previous content and the error
-// propagates.
-void drawDiagramBitmap(QImage& picture, const InstallationState& state, const DisplaySettings& settings,
-                       int width, int height);
+// Draws the diagram on a new white image of width x height logical pixels
+// at the given device pixel ratio and puts it into picture. Returns false,
+// picture unchanged, when the image cannot be allocated. On FloatError
+// picture keeps its previous content and the error propagates.
+bool drawDiagramBitmap(QImage& picture, const InstallationState& state, const DisplaySettings& settings,
+                       int width, int height, qreal devicePixelRatio = 1);
 
 // The same drawing as an SVG picture. On FloatError nothing is returned:
 // the error propagates.

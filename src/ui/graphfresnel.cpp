@@ -15,7 +15,6 @@
 #include <QResizeEvent>
 #include <QScopedValueRollback>
 #include <QScreen>
-#include <QtMath>
 #include <QToolBar>
 #include <QToolButton>
 
@@ -200,22 +199,11 @@ void TForm4::redraw()
 {
     const QSize bound = maximumSize() - QSize(0, kToolBarHeight);
     const QSize size = Image1->size().boundedTo(bound).expandedTo(QSize(0, 0));
-    const qreal ratio = Image1->devicePixelRatioF();
-    QImage image;
-    if (!size.isEmpty()) {
-        image = QImage(QSize(qCeil(size.width() * ratio), qCeil(size.height() * ratio)), QImage::Format_RGB32);
-        if (image.isNull()) {
-            showOutOfMemoryBox();
-            return;
-        }
-        image.setDevicePixelRatio(ratio);
-        image.fill(Qt::white);
+    if (!kelvoran::drawDiagramBitmap(Image1->picture(), installation, settings, size.width(), size.height(),
+                                     Image1->devicePixelRatioF())) {
+        showOutOfMemoryBox();
+        return;
     }
-    {
-        kelvoran::RasterSurface surface(image);
-        kelvoran::drawDiagram(surface, installation, settings, size.width(), size.height());
-    }
-    Image1->picture() = std::move(image);
     Image1->update();
 }
 
