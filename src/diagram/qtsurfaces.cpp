@@ -50,12 +50,6 @@ void PainterSurface::begin(QPaintDevice* device)
     ascent_ = painter_.fontMetrics().ascent();
 }
 
-void PainterSurface::scaleBy(int scale)
-{
-    if (painter_.isActive())
-        painter_.scale(scale, scale);
-}
-
 void PainterSurface::end()
 {
     if (painter_.isActive())
@@ -111,13 +105,10 @@ void PainterSurface::textOut(int x, int y, const std::string& text)
     painter_.setPen(linePen_);
 }
 
-RasterSurface::RasterSurface(QImage& image, int scale)
+RasterSurface::RasterSurface(QImage& image)
 {
-    if (image.isNull())
-        return;
-    begin(&image);
-    if (scale != 1)
-        scaleBy(scale);
+    if (!image.isNull())
+        begin(&image);
 }
 
 RasterSurface::~RasterSurface()

@@ -43,8 +43,6 @@ protected:
     bool underline() const { return font_.underline(); }
     // The family the current font resolves to on this system.
     QString faceFamily() const;
-    // Scales every later operation by scale.
-    void scaleBy(int scale);
     // A device that cannot be painted on (an empty image) leaves the
     // surface inactive: every operation then does nothing.
     void begin(QPaintDevice* device);
@@ -61,11 +59,11 @@ private:
 };
 
 // Paints on image, which the caller keeps alive until the surface is gone.
-// With a scale of n every pixel of the drawing covers n x n pixels of the
-// image: pens n times wider, text n times larger, the same layout.
+// Coordinates are the image's logical pixels: at a device pixel ratio of n
+// each covers n x n pixels, with the same layout and finer lines and glyphs.
 class RasterSurface : public PainterSurface {
 public:
-    explicit RasterSurface(QImage& image, int scale = 1);
+    explicit RasterSurface(QImage& image);
     ~RasterSurface() override;
 };
 

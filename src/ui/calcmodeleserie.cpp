@@ -73,7 +73,7 @@ TForm3::TForm3(QWidget* parent) : QWidget(parent)
     setTabOrder(Edit3, Edit4);
 
     desktop::placeOuter(this, QPoint(376, 511), QSize(528, 218));
-    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this, &QWidget::hide);
+    connectHandler(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this, &QWidget::hide);
 }
 
 void TForm3::paintEvent(QPaintEvent*)

@@ -44,12 +44,14 @@ QByteArray encodePng(const QImage& image)
 void paintDense(QImage& canvas, const std::vector<kelvoran::SurfaceOp>& drawing)
 {
     canvas.fill(Qt::white);
+    // Drawn in the window's logical pixels, as on a screen of that pixel
+    // ratio: the same geometry, lines and glyphs three times finer.
+    canvas.setDevicePixelRatio(kPngDensity);
     {
-        // Painted at the resolution of the window's picture, where the
-        // default font has its size in pixels.
-        kelvoran::RasterSurface surface(canvas, kPngDensity);
+        kelvoran::RasterSurface surface(canvas);
         kelvoran::replay(drawing, surface);
     }
+    canvas.setDevicePixelRatio(1);
     canvas.setDotsPerMeterX(canvas.dotsPerMeterX() * kPngDensity);
     canvas.setDotsPerMeterY(canvas.dotsPerMeterY() * kPngDensity);
 }

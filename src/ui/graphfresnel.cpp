@@ -182,9 +182,8 @@ TForm4::TForm4(QWidget* parent) : QWidget(parent, Qt::Window)
     // bound and the hints follow the frame.
     desktop::onFrameChange(this, [this] { runHandler([this] { keepRule(); }); });
     // The bound follows the screens (queued: the list is complete by then).
-    const auto screensChanged = [this] { runHandler([this] { keepRule(); }); };
-    connect(qGuiApp, &QGuiApplication::screenAdded, this, screensChanged, Qt::QueuedConnection);
-    connect(qGuiApp, &QGuiApplication::screenRemoved, this, screensChanged, Qt::QueuedConnection);
+    connectHandler(qGuiApp, &QGuiApplication::screenAdded, this, &TForm4::keepRule, Qt::QueuedConnection);
+    connectHandler(qGuiApp, &QGuiApplication::screenRemoved, this, &TForm4::keepRule, Qt::QueuedConnection);
 }
 
 void TForm4::layoutControls()

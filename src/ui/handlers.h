@@ -39,7 +39,8 @@ void runHandler(Handler&& handler)
 // receiver, or a callable, given the signal's arguments when it takes them.
 //   connectHandler(button, &QPushButton::clicked, this, &TForm1::BitBtn1Click);
 template <class Sender, class Signal, class Receiver, class Handler>
-QMetaObject::Connection connectHandler(Sender* sender, Signal signal, Receiver* receiver, Handler handler)
+QMetaObject::Connection connectHandler(Sender* sender, Signal signal, Receiver* receiver, Handler handler,
+                                       Qt::ConnectionType type = Qt::AutoConnection)
 {
     return QObject::connect(sender, signal, receiver, [receiver, handler](auto... args) {
         runHandler([&] {
@@ -54,5 +55,5 @@ QMetaObject::Connection connectHandler(Sender* sender, Signal signal, Receiver* 
                 std::invoke(handler);
             }
         });
-    });
+    }, type);
 }
