@@ -7,7 +7,7 @@
 # end, also when a step fails.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/deps.sh
+bash scripts/deps.sh build packaging tests
 deb="$(bash scripts/package.sh | tail -n 1)"
 out=build-package/roundtrip
 rm -rf "$out" && mkdir -p "$out"
