@@ -164,7 +164,7 @@ class AtSpi(_Server):
 
     def __init__(self, bus):
         require(self.LAUNCHER, self.REGISTRY, "dbus-send")
-        self.env = dict(bus.env, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", NO_AT_BRIDGE="0")
+        self.env = dict(bus.env, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
         self._start([self.LAUNCHER, "--launch-immediately"], bus.env)
         self.registry = None
         if not _wait(lambda: self._owned("org.a11y.Bus"), 10, 0.1):
@@ -225,7 +225,7 @@ class Sway(_Server):
         self.env = dict(base, XDG_RUNTIME_DIR=self.runtime, WAYLAND_DISPLAY=os.path.join(self.runtime, wayland),
                         SWAYSOCK=os.path.join(self.runtime, ipc), QT_QPA_PLATFORM="wayland")
         self.client_env.update(WAYLAND_DISPLAY=wayland, SWAYSOCK=self.env["SWAYSOCK"])
-        if not _wait(lambda: self._msg_quiet("-t", "get_outputs"), 10, 0.1):
+        if not _wait(lambda: self.msg("-t", "get_outputs", quiet=True), 10, 0.1):
             self.fail("swaymsg -t get_outputs does not answer")
 
     def _sockets(self):
@@ -239,12 +239,11 @@ class Sway(_Server):
             return list(args)
         return ["setpriv", f"--reuid={self.user.pw_uid}", f"--regid={self.user.pw_gid}", "--init-groups", *args]
 
-    def _msg_quiet(self, *args):
+    def msg(self, *args, quiet=False):
+        """swaymsg's answer as JSON; quiet: None instead of a Failure."""
         out = _quiet(["swaymsg", "-s", self.env["SWAYSOCK"], "-r", *args], self.env)
-        return json.loads(out.stdout) if out.returncode == 0 else None
-
-    def msg(self, *args):
-        out = _quiet(["swaymsg", "-s", self.env["SWAYSOCK"], "-r", *args], self.env)
+        if out.returncode != 0 and quiet:
+            return None
         check(out.returncode == 0, f"swaymsg {' '.join(args)}: {out.stderr.decode(errors='replace')}")
         return json.loads(out.stdout)
 
