@@ -5,6 +5,7 @@ the clipboard when its owner exits (it asks for every target at
 SAVE_TARGETS): the program ends with status 0 and the manager holds a valid
 PNG and SVG of the diagram."""
 import os
+import shutil
 import struct
 import subprocess
 import sys
@@ -15,7 +16,7 @@ import zlib
 
 import harness as h
 
-BITBTN1 = (496, 170)  # FRESNEL, 49 px high: hit below any menu bar up to 40 px
+BITBTN1 = (496, 152)  # FRESNEL
 MENU_QUITTER = (24, 9)
 TOOLBUTTON = (20, 20)
 
@@ -52,47 +53,44 @@ def png_problem(data):
     return None
 
 
+def copy_then_quit(app, manager, saved):
+    app.click_main(*BITBTN1)
+    app.click(app.wait_window("Form4"), *TOOLBUTTON)
+    targets = app.clipboard("TARGETS").decode().split()
+    h.check("image/png" in targets and "image/svg+xml" in targets, f"clipboard targets {targets}")
+    asked = time.monotonic()
+    app.click(app.main, *MENU_QUITTER)
+    rc = app.wait_exit(15)
+    took = time.monotonic() - asked
+    h.check(rc == 0, f"exit status {rc} after {took:.1f} s: {app.stderr_text()[-600:]}")
+    report = manager.stdout.readline().strip()
+    h.check(report.startswith("saved"), f"the manager reported {report!r}")
+    files = sorted(os.listdir(saved))
+    print(f"      exit 0 in {took * 1000:.0f} ms, the manager saved {files}")
+    h.check({"image_png", "image_svg+xml"} <= set(files), f"the manager saved only {files}")
+    with open(os.path.join(saved, "image_png"), "rb") as f:
+        problem = png_problem(f.read())
+    h.check(problem is None, f"saved PNG: {problem}")
+    with open(os.path.join(saved, "image_svg+xml"), "rb") as f:
+        svg = ET.fromstring(f.read())
+    h.check(svg.tag.endswith("svg") and svg.get("viewBox"), "saved SVG has no svg root with a viewBox")
+    h.check(any(e.tag.endswith("polyline") for e in svg.iter()), "saved SVG draws no line")
+
+
 def body(args):
-    h.require("Xvfb", "xdotool", "xclip")
+    h.require("Xvfb", "xdotool", "xclip", "import")
     with h.Xvfb() as x:
         saved = tempfile.mkdtemp(prefix="kelvoran-saved-")
         manager = subprocess.Popen([args.manager, saved], env=x.env, stdout=subprocess.PIPE, text=True)
         try:
             h.check(manager.stdout.readline().strip() == "ready", "the clipboard manager did not start")
-            app = h.Program(args.binary, x.env)
-
-            def copy_then_quit(app):
-                app.click(app.wait_window("Installation triphasée"), *BITBTN1)
-                app.click(app.wait_window("Form4"), *TOOLBUTTON)
-                targets = app.clipboard("TARGETS").decode().split()
-                h.check("image/png" in targets and "image/svg+xml" in targets, f"clipboard targets {targets}")
-                main = app.wait_window("Installation triphasée")
-                asked = time.monotonic()
-                app.click(main, *MENU_QUITTER)
-                rc = app.wait_exit(15)
-                took = time.monotonic() - asked
-                h.check(rc == 0, f"exit status {rc} after {took:.1f} s: {app.stderr_text()[-600:]}")
-                report = manager.stdout.readline().strip()
-                h.check(report.startswith("saved"), f"the manager reported {report!r}")
-                files = sorted(os.listdir(saved))
-                print(f"      exit 0 in {took * 1000:.0f} ms, the manager saved {files}")
-                h.check({"image_png", "image_svg+xml"} <= set(files), f"the manager saved only {files}")
-                with open(os.path.join(saved, "image_png"), "rb") as f:
-                    problem = png_problem(f.read())
-                h.check(problem is None, f"saved PNG: {problem}")
-                with open(os.path.join(saved, "image_svg+xml"), "rb") as f:
-                    svg = ET.fromstring(f.read())
-                h.check(svg.tag.endswith("svg") and svg.get("viewBox"), "saved SVG has no svg root with a viewBox")
-                h.check(any(e.tag.endswith("polyline") or e.tag.endswith("path") for e in svg.iter()),
-                        "saved SVG draws nothing")
-
-            try:
-                return h.run_scenarios([("copy, then quit with a saving clipboard manager", copy_then_quit)], app)
-            finally:
-                app.stop()
+            with h.Program(args.binary, x.env) as app:
+                return h.run_scenarios([("copy, then quit with a saving clipboard manager",
+                                         lambda app: copy_then_quit(app, manager, saved))], app)
         finally:
             manager.kill()
             manager.wait()
+            shutil.rmtree(saved, ignore_errors=True)
 
 
 if __name__ == "__main__":

@@ -7,7 +7,7 @@
 #include "diagram/recordingsurface.h"
 #include "graphfresnel.h"
 #include "textentry.h"
-#include "tst_modal.h"
+#include "widget_fixture.h"
 
 #include <QCheckBox>
 #include <QtTest>

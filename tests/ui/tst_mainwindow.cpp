@@ -8,7 +8,7 @@
 #include "graphfresnel.h"
 #include "report/report.h"
 #include "textentry.h"
-#include "tst_modal.h"
+#include "widget_fixture.h"
 
 #include <QClipboard>
 #include <QtTest>
