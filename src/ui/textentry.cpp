@@ -2,9 +2,15 @@
 
 #include "desktop.h"
 
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QGuiApplication>
 #include <QInputDialog>
+#include <QKeyEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
+#include <QMouseEvent>
 #include <QPointer>
 #include <QValidator>
 
@@ -12,26 +18,83 @@
 
 namespace {
 
-// Refuses any text past the bound. The line edit then undoes the change
-// itself, so the field keeps exactly its former text and reports no change.
-// The box cannot open inside the validation (the edit is mid-change): it is
-// queued, once however many keys or pastes were refused meanwhile.
+// Refuses any text past the bound, twice over. A paste by the keyboard, the
+// middle button or the context menu is weighed before the field sees it:
+// the field would otherwise take the text in (a step of its undo history per
+// character, hundreds of megabytes for ten million) only to give it back.
+// Anything else (typing, a drop, an input method) meets the validator, and
+// the line edit undoes the change itself. Either way the field keeps exactly
+// its former text and reports no change. The box is queued (the validator
+// runs while the edit is mid-change), once however many attempts meanwhile.
 class LengthBound : public QValidator {
 public:
-    explicit LengthBound(QLineEdit* edit) : QValidator(edit), edit_(edit) {}
+    explicit LengthBound(QLineEdit* edit) : QValidator(edit), edit_(edit) { edit->installEventFilter(this); }
 
     State validate(QString& input, int&) const override
     {
         if (input.size() <= kMaxFieldLength)
             return Acceptable;
-        if (!boxPending_) {
-            boxPending_ = true;
-            QMetaObject::invokeMethod(const_cast<LengthBound*>(this), &LengthBound::showBox, Qt::QueuedConnection);
-        }
+        const_cast<LengthBound*>(this)->refuse();
         return Invalid;
     }
 
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (edit_->isReadOnly())
+            return false;
+        switch (event->type()) {
+        case QEvent::KeyPress:
+            return static_cast<QKeyEvent*>(event)->matches(QKeySequence::Paste) && refused(QClipboard::Clipboard);
+        case QEvent::MouseButtonRelease:
+            return static_cast<QMouseEvent*>(event)->button() == Qt::MiddleButton
+                && QGuiApplication::clipboard()->supportsSelection() && refused(QClipboard::Selection);
+        case QEvent::ContextMenu:
+            showContextMenu(static_cast<QContextMenuEvent*>(event)->globalPos());
+            return true;
+        default:
+            return false;
+        }
+    }
+
 private:
+    // True, with the box on its way, when pasting the clipboard's text
+    // would make the field too long.
+    bool refused(QClipboard::Mode mode)
+    {
+        const qsizetype incoming = QGuiApplication::clipboard()->text(mode).size();
+        if (edit_->text().size() - edit_->selectedText().size() + incoming <= kMaxFieldLength)
+            return false;
+        refuse();
+        return true;
+    }
+
+    // The line edit's own menu, its paste weighed first. The entry is known
+    // by its text, which the line edit takes from the same translation.
+    void showContextMenu(const QPoint& at)
+    {
+        QMenu* menu = edit_->createStandardContextMenu();
+        for (QAction* action : menu->actions()) {
+            if (action->text().section(QLatin1Char('\t'), 0, 0) != QLineEdit::tr("&Paste"))
+                continue;
+            QObject::disconnect(action, &QAction::triggered, nullptr, nullptr);
+            QObject::connect(action, &QAction::triggered, edit_, [this] {
+                if (!refused(QClipboard::Clipboard))
+                    edit_->paste();
+            });
+        }
+        menu->setAttribute(Qt::WA_DeleteOnClose);
+        menu->popup(at);
+    }
+
+    void refuse()
+    {
+        if (boxPending_)
+            return;
+        boxPending_ = true;
+        QMetaObject::invokeMethod(this, &LengthBound::showBox, Qt::QueuedConnection);
+    }
+
     void showBox()
     {
         QMessageBox box(QMessageBox::Warning, QStringLiteral("kelvoran"), tooLongText(), QMessageBox::Ok,
@@ -43,7 +106,7 @@ private:
     }
 
     QLineEdit* edit_;
-    mutable bool boxPending_ = false;
+    bool boxPending_ = false;
 };
 
 } // namespace
