@@ -72,9 +72,9 @@ void paintDense(QImage& canvas, const std::vector<kelvoran::SurfaceOp>& drawing)
 }
 
 // The dense PNG, painted from the recording and encoded on a pool thread
-// from the moment of the copy: it takes tens of milliseconds (a few hundred
-// for a large window), which kelvoran's own window never waits for, and a
-// pasting application seldom. It is also ready before the program shuts
+// from the moment of the copy: it takes from ten milliseconds to a tenth of
+// a second, which kelvoran's own window never waits for, and a pasting
+// application seldom. It is also ready before the program shuts
 // down (the application waits for the pool), when a clipboard manager asks
 // for every flavour: by then the font and paint system is gone. Replaying
 // the recording raises no arithmetic error: the frame and every coordinate
