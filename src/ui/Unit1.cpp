@@ -265,7 +265,7 @@ void TForm1::buildResults()
         {ResultLabel::Label11, 216, 496, "Composante inverse des tensions", volts},
     };
     for (const auto& place : places) {
-        auto* l = new QLabel(centre_);
+        auto* l = new MarkedLabel(centre_);
         l->setObjectName(QString::fromLatin1(kelvoran::resultLabelName(place.label)));
         a11y::expose(l, QAccessible::StaticText, {}, [l] { return l->text(); });
         a11y::name(l, QString::fromUtf8(place.quantity), place.unit);
@@ -273,6 +273,8 @@ void TForm1::buildResults()
         // A selected result copies itself with Ctrl+C; with nothing selected
         // the shortcut still copies the whole report.
         l->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+        // Tab reaches the results too, for whom cannot read or point at them.
+        l->setFocusPolicy(Qt::StrongFocus);
         l->installEventFilter(this);
         setBackground(l, QColor(192, 192, 192));
         l->move(place.x, place.y);

@@ -94,6 +94,7 @@ TPagesDlg::TPagesDlg(QWidget* parent) : QDialog(parent)
 
     PageControl1 = new QTabWidget(this);
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
+    a11y::name(PageControl1, QStringLiteral("Pages des paramètres"));
     PageControl1->setGeometry(kMargin, kMargin, kClientWidth - 2 * kMargin, kClientHeight - kStripHeight - kMargin);
     auto* graphics = new QWidget;
     auto* fresnel = new QWidget;

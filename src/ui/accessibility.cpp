@@ -206,7 +206,14 @@ void paintFocusMark(QWidget* widget, const QRect& rect)
     p.drawRect(QRectF(rect).adjusted(1, 1, -1, -1));
 }
 
-ActionLabel::ActionLabel(const QString& text, QWidget* parent) : QLabel(text, parent)
+void MarkedLabel::paintEvent(QPaintEvent* event)
+{
+    QLabel::paintEvent(event);
+    if (hasFocus())
+        paintFocusMark(this, rect());
+}
+
+ActionLabel::ActionLabel(const QString& text, QWidget* parent) : MarkedLabel(text, parent)
 {
     // By Tab only: a click acts as it always did and moves no focus.
     setFocusPolicy(Qt::TabFocus);
@@ -223,13 +230,6 @@ void ActionLabel::keyPressEvent(QKeyEvent* event)
         return;
     }
     QLabel::keyPressEvent(event);
-}
-
-void ActionLabel::paintEvent(QPaintEvent* event)
-{
-    QLabel::paintEvent(event);
-    if (hasFocus())
-        paintFocusMark(this, rect());
 }
 
 OverlayToggle::OverlayToggle(QWidget* parent) : QAbstractButton(parent)

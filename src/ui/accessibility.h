@@ -37,10 +37,20 @@ void enableAccessKeys(QMenuBar* bar);
 
 } // namespace a11y
 
+// A label that shows when it has the keyboard focus.
+class MarkedLabel : public QLabel {
+    Q_OBJECT
+public:
+    using QLabel::QLabel;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+};
+
 // A label that a click activates, and now also the keyboard: it takes the
 // focus by Tab, marks it, and Space or Return act as a click; assistive
 // technology sees a button with a "Press" action.
-class ActionLabel : public QLabel {
+class ActionLabel : public MarkedLabel {
     Q_OBJECT
 public:
     ActionLabel(const QString& text, QWidget* parent);
@@ -50,7 +60,6 @@ signals:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
-    void paintEvent(QPaintEvent* event) override;
 };
 
 // A focusable, checkable control laid over a picture that the mouse clicks
