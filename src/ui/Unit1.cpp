@@ -1,6 +1,7 @@
 #include "Unit1.h"
 
 #include "Unit2.h"
+#include "accessibility.h"
 #include "apropo.h"
 #include "calcmodeleserie.h"
 #include "clickfilter.h"
@@ -25,6 +26,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QSignalBlocker>
 
 TForm1* Form1 = nullptr;
 
@@ -72,14 +74,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent)
     buildResults();
     buildMenu();
 
-    QWidget::setTabOrder(edits_[0], edits_[1]);
-    QWidget::setTabOrder(edits_[1], edits_[2]);
-    QWidget::setTabOrder(edits_[2], edits_[3]);
-    QWidget::setTabOrder(edits_[3], edits_[4]);
-    QWidget::setTabOrder(edits_[4], edits_[5]);
-    QWidget::setTabOrder(edits_[5], BitBtn1);
-    QWidget::setTabOrder(BitBtn1, BitBtn2);
-    QWidget::setTabOrder(BitBtn2, BitBtn3);
+    chainTabOrder();
 
     desktop::placeOuter(this, QPoint(250, 117), QSize(555, 583));
     FormCreate();
@@ -115,7 +110,7 @@ void TForm1::buildSchematic()
         closed->setObjectName(QString::fromLatin1(place.closed));
         open->setGeometry(place.x, place.y, 32, 32);
         closed->setGeometry(place.x, place.y, 32, 32);
-        switches_[k] = {open, closed};
+        switches_[k] = {open, closed, nullptr};
     }
     const struct {
         PictureBox* picture;
@@ -128,6 +123,22 @@ void TForm1::buildSchematic()
     };
     for (const auto& c : switchClicks)
         connectHandler(clicks(c.picture), &ClickFilter::clicked, this, c.handler);
+    // Space, or assistive technology, toggles a switch through the handler
+    // of its visible picture, exactly as a click.
+    const QString switchNames[4] = {QStringLiteral("Interrupteur ligne 1"), QStringLiteral("Interrupteur ligne 2"),
+                                    QStringLiteral("Interrupteur ligne 3"), QStringLiteral("Interrupteur du neutre")};
+    for (int k = 0; k < 4; ++k) {
+        auto* keys = new OverlayToggle(Panel1);
+        keys->setObjectName(QStringLiteral("Switch%1").arg(k + 1));
+        keys->setGeometry(switches_[k].closed->geometry());
+        a11y::name(keys, switchNames[k], QStringLiteral("Coché : fermé. Espace l'ouvre ou le ferme."));
+        switches_[k].keys = keys;
+        const auto openClick = switchClicks[2 * k].handler;
+        const auto closedClick = switchClicks[2 * k + 1].handler;
+        connectHandler(keys, &QAbstractButton::toggled, this, [this, k, openClick, closedClick] {
+            (this->*(switchState(static_cast<Switch>(k)) ? closedClick : openClick))();
+        });
+    }
 
     const char* coilNames[3] = {"Image3", "Image6", "Image9"};
     for (int k = 0; k < 3; ++k) {
@@ -147,8 +158,29 @@ void TForm1::buildSchematic()
         e->installEventFilter(this);
         // Edit1Change..Edit6Change: any change, even back to the same text.
         connectHandler(e, &QLineEdit::textChanged, this, &TForm1::markParametersChanged);
+        a11y::name(e, QStringLiteral("%1 phase %2 (ohm)")
+                          .arg(resistance ? QStringLiteral("Résistance") : QStringLiteral("Réactance"))
+                          .arg(k % 3 + 1));
         edits_[k] = e;
     }
+}
+
+// By line: its resistance, its reactance, then its switch; the neutral's
+// switch; the buttons from the top; the results row by row.
+void TForm1::chainTabOrder()
+{
+    using kelvoran::ResultLabel;
+    QList<QWidget*> chain;
+    for (int k = 0; k < 3; ++k)
+        chain << edits_[k] << edits_[k + 3] << switches_[k].keys;
+    chain << switches_[3].keys << BitBtn3 << BitBtn1 << BitBtn2;
+    for (ResultLabel r : {ResultLabel::Label2, ResultLabel::Label3, ResultLabel::Label4, ResultLabel::Label32,
+                          ResultLabel::Label6, ResultLabel::Label7, ResultLabel::Label8, ResultLabel::Label25,
+                          ResultLabel::Label38, ResultLabel::Label39, ResultLabel::Label40, ResultLabel::Label10,
+                          ResultLabel::Label11, ResultLabel::Label12})
+        chain << results_[static_cast<std::size_t>(r)];
+    for (qsizetype i = 1; i < chain.size(); ++i)
+        QWidget::setTabOrder(chain[i - 1], chain[i]);
 }
 
 void TForm1::buildSideColumn()
@@ -168,11 +200,16 @@ void TForm1::buildSideColumn()
     connectHandler(BitBtn3, &QPushButton::clicked, this, &TForm1::BitBtn3Click);
     connectHandler(BitBtn1, &QPushButton::clicked, this, &TForm1::BitBtn1Click);
     connectHandler(BitBtn2, &QPushButton::clicked, this, &TForm1::BitBtn2Click);
+    a11y::name(BitBtn3, QStringLiteral("Calculer"));
+    a11y::name(BitBtn1, QStringLiteral("Calculer et afficher le diagramme de Fresnel"));
+    a11y::name(BitBtn2, QStringLiteral("Calcul du modèle série"),
+               QStringLiteral("Ouvre la fenêtre de conversion d'un modèle parallèle en modèle série"));
 
     Image22 = new PictureBox(pictures::warningSign, centre_);
     Image22->setObjectName(QStringLiteral("Image22"));
     Image22->setGeometry(480, 248, 32, 32);
     Image22->hide();
+    a11y::name(Image22, QStringLiteral("Avertissement"));
     Label30 = wrappedLabel(centre_, QStringLiteral("Attention, les parametres ont changé"), QRect(464, 288, 73, 39));
     Label30->setObjectName(QStringLiteral("Label30"));
     setBackground(Label30, QColor(255, 255, 0));
@@ -182,6 +219,7 @@ void TForm1::buildSideColumn()
     Memo1->setObjectName(QStringLiteral("Memo1"));
     Memo1->setGeometry(472, 40, 41, 17);
     Memo1->hide();
+    a11y::name(Memo1, QStringLiteral("Rapport"));
 }
 
 void TForm1::buildResults()
@@ -202,23 +240,41 @@ void TForm1::buildResults()
     wrappedLabel(centre_, QStringLiteral("symétriques des tensions:"), QRect(8, 504, 62, 26));
 
     using kelvoran::ResultLabel;
+    // Assistive technology reads the quantity as the name, the text as the value.
+    const QString amperes = QStringLiteral("En ampères");
+    const QString volts = QStringLiteral("En volts");
     const struct {
         ResultLabel label;
         int x, y;
+        const char* quantity;
+        const QString& unit;
     } places[kelvoran::kResultLabelCount] = {
-        {ResultLabel::Label25, 432, 392}, {ResultLabel::Label2, 96, 360},   {ResultLabel::Label3, 216, 360},
-        {ResultLabel::Label4, 328, 360},  {ResultLabel::Label32, 432, 360}, {ResultLabel::Label6, 96, 392},
-        {ResultLabel::Label7, 216, 392},  {ResultLabel::Label8, 328, 392},  {ResultLabel::Label12, 328, 496},
-        {ResultLabel::Label38, 96, 448},  {ResultLabel::Label39, 216, 448}, {ResultLabel::Label40, 328, 448},
-        {ResultLabel::Label10, 96, 496},  {ResultLabel::Label11, 216, 496},
+        {ResultLabel::Label25, 432, 392, "Tension VN", volts},
+        {ResultLabel::Label2, 96, 360, "Courant I1", amperes},
+        {ResultLabel::Label3, 216, 360, "Courant I2", amperes},
+        {ResultLabel::Label4, 328, 360, "Courant I3", amperes},
+        {ResultLabel::Label32, 432, 360, "Courant IN", amperes},
+        {ResultLabel::Label6, 96, 392, "Tension VZ1", volts},
+        {ResultLabel::Label7, 216, 392, "Tension VZ2", volts},
+        {ResultLabel::Label8, 328, 392, "Tension VZ3", volts},
+        {ResultLabel::Label12, 328, 496, "Composante homopolaire des tensions", volts},
+        {ResultLabel::Label38, 96, 448, "Composante directe des courants", amperes},
+        {ResultLabel::Label39, 216, 448, "Composante inverse des courants", amperes},
+        {ResultLabel::Label40, 328, 448, "Composante homopolaire des courants", amperes},
+        {ResultLabel::Label10, 96, 496, "Composante directe des tensions", volts},
+        {ResultLabel::Label11, 216, 496, "Composante inverse des tensions", volts},
     };
     for (const auto& place : places) {
-        auto* l = new QLabel(centre_);
+        auto* l = new MarkedLabel(centre_);
         l->setObjectName(QString::fromLatin1(kelvoran::resultLabelName(place.label)));
+        a11y::expose(l, QAccessible::StaticText, {}, [l] { return l->text(); });
+        a11y::name(l, QString::fromUtf8(place.quantity), place.unit);
         l->setTextFormat(Qt::PlainText);
         // A selected result copies itself with Ctrl+C; with nothing selected
         // the shortcut still copies the whole report.
         l->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+        // Tab reaches the results too, for whom cannot read or point at them.
+        l->setFocusPolicy(Qt::StrongFocus);
         l->installEventFilter(this);
         setBackground(l, QColor(192, 192, 192));
         l->move(place.x, place.y);
@@ -237,11 +293,13 @@ void TForm1::buildMenu()
         connectHandler(a, &QAction::triggered, this, handler);
         return a;
     };
-    add("Quitter1", QStringLiteral("Quitter"), &TForm1::Quitter1Click);
-    QAction* copy = add("Copier1", QStringLiteral("Copier données"), &TForm1::Copier1Click);
+    // The "&" marks each access key; the captions read as before.
+    add("Quitter1", QStringLiteral("&Quitter"), &TForm1::Quitter1Click);
+    QAction* copy = add("Copier1", QStringLiteral("&Copier données"), &TForm1::Copier1Click);
     copy->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
-    add("Paramtres1", QStringLiteral("Paramètres"), &TForm1::Paramtres1Click);
-    add("Apropos1", QStringLiteral("A propos"), &TForm1::Apropos1Click);
+    add("Paramtres1", QStringLiteral("&Paramètres"), &TForm1::Paramtres1Click);
+    add("Apropos1", QStringLiteral("&A propos"), &TForm1::Apropos1Click);
+    a11y::enableAccessKeys(bar);
 }
 
 void TForm1::FormCreate()
@@ -273,8 +331,10 @@ std::string TForm1::fieldText(int index) const
 void TForm1::setResultText(kelvoran::ResultLabel label, const std::string& text)
 {
     QLabel* l = results_[static_cast<std::size_t>(label)];
+    const QString before = l->text();
     l->setText(QString::fromStdString(text));
     l->adjustSize();
+    a11y::announceText(l, before, l->text());
 }
 
 void TForm1::reportShortCircuit()
@@ -311,6 +371,8 @@ void TForm1::showSwitchPictures(Switch which)
     const SwitchPictures& pics = switches_[static_cast<std::size_t>(which)];
     pics.closed->setVisible(closed);
     pics.open->setVisible(!closed);
+    const QSignalBlocker quiet(pics.keys);
+    pics.keys->setChecked(closed);
 }
 
 void TForm1::toggleSwitch(Switch which)

@@ -15,6 +15,7 @@
 #include <string>
 
 class GlyphButton;
+class OverlayToggle;
 class PictureBox;
 class QLabel;
 class QLineEdit;
@@ -40,6 +41,7 @@ private:
     struct SwitchPictures {
         PictureBox* open;
         PictureBox* closed;
+        OverlayToggle* keys; // the keyboard's and assistive technology's way in
     };
 
     std::string fieldText(int index) const override;
@@ -50,6 +52,7 @@ private:
     void buildSideColumn();
     void buildResults();
     void buildMenu();
+    void chainTabOrder();
 
     void FormCreate();
     void markParametersChanged();

@@ -1,5 +1,6 @@
 #include "Unit2.h"
 
+#include "accessibility.h"
 #include "clickfilter.h"
 #include "desktop.h"
 #include "handlers.h"
@@ -13,6 +14,7 @@
 #include <QCheckBox>
 #include <QColorDialog>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
@@ -92,6 +94,7 @@ TPagesDlg::TPagesDlg(QWidget* parent) : QDialog(parent)
 
     PageControl1 = new QTabWidget(this);
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
+    a11y::name(PageControl1, QStringLiteral("Pages des paramètres"));
     PageControl1->setGeometry(kMargin, kMargin, kClientWidth - 2 * kMargin, kClientHeight - kStripHeight - kMargin);
     auto* graphics = new QWidget;
     auto* fresnel = new QWidget;
@@ -160,15 +163,19 @@ void TPagesDlg::buildGraphicsPage(QWidget* page)
     };
     const char* headingNames[] = {"Label4", "Label8", "Label12", "Label16", "Label20"};
 
-    const auto makeColorLabel = [&](int index, int x, int y) {
-        auto* label = new QLabel(QString::fromUtf8(colors[index].caption), page);
+    const auto makeColorLabel = [&](int index, int x, int y, const char* heading) {
+        const QString caption = QString::fromUtf8(colors[index].caption);
+        auto* label = new ActionLabel(caption, page);
         label->setObjectName(QString::fromLatin1(colors[index].name));
         label->setCursor(Qt::PointingHandCursor);
         label->move(x, y);
         label->adjustSize();
+        a11y::name(label, caption.startsWith(QStringLiteral("Couleur")) ? caption : QStringLiteral("Couleur de ") + caption,
+                   heading ? QString::fromUtf8(heading).trimmed() : QStringLiteral("Ouvre le choix de la couleur"));
         colorLabels_[static_cast<std::size_t>(index)] = {label, colors[index].field};
         const ColorLabel entry = colorLabels_[static_cast<std::size_t>(index)];
         connectHandler(clicks(label), &ClickFilter::clicked, this, [this, entry] { colorChoice(entry); });
+        connectHandler(label, &ActionLabel::activated, this, [this, entry] { colorChoice(entry); });
     };
 
     constexpr int kLeft = 8;
@@ -182,29 +189,34 @@ void TPagesDlg::buildGraphicsPage(QWidget* page)
         heading->setGeometry(kLeft, y, kHeadingWidth, headingHeight);
         y += headingHeight + 2;
         for (int k = 0; k < 3; ++k)
-            makeColorLabel(3 * g + k, kLeft + 16 + 64 * k, y);
+            makeColorLabel(3 * g + k, kLeft + 16 + 64 * k, y, headings[g]);
         y += 22;
     }
-    makeColorLabel(15, kLeft + 16, y + 4);
-    makeColorLabel(16, kLeft + 128, y + 4);
+    makeColorLabel(15, kLeft + 16, y + 4, nullptr);
+    makeColorLabel(16, kLeft + 128, y + 4, nullptr);
 
     constexpr int kRight = 282;
-    auto* label26 = new QLabel(QStringLiteral("Epaisseur vecteurs tensions"), page);
+    const QString widthHint = QStringLiteral("Ouvre la saisie de l'épaisseur, moins de 10");
+    auto* label26 = new ActionLabel(QStringLiteral("Epaisseur vecteurs tensions"), page);
+    a11y::name(label26, label26->text(), widthHint);
     label26->setObjectName(QStringLiteral("Label26"));
     label26->setCursor(Qt::PointingHandCursor);
     label26->setWordWrap(true);
     label26->setGeometry(kRight, 24, 110, label26->heightForWidth(110));
     connectHandler(clicks(label26), &ClickFilter::clicked, this, &TPagesDlg::Label26Click);
+    connectHandler(label26, &ActionLabel::activated, this, &TPagesDlg::Label26Click);
     Label27 = new QLabel(QStringLiteral("1"), page);
     Label27->setObjectName(QStringLiteral("Label27"));
     Label27->setGeometry(kRight + 116, 24, 20, 15);
 
-    auto* label28 = new QLabel(QStringLiteral("Epaisseur vecteurs courants"), page);
+    auto* label28 = new ActionLabel(QStringLiteral("Epaisseur vecteurs courants"), page);
+    a11y::name(label28, label28->text(), widthHint);
     label28->setObjectName(QStringLiteral("Label28"));
     label28->setCursor(Qt::PointingHandCursor);
     label28->setWordWrap(true);
     label28->setGeometry(kRight, 72, 110, label28->heightForWidth(110));
     connectHandler(clicks(label28), &ClickFilter::clicked, this, &TPagesDlg::Label28Click);
+    connectHandler(label28, &ActionLabel::activated, this, &TPagesDlg::Label28Click);
     Label29 = new QLabel(QStringLiteral("1"), page);
     Label29->setObjectName(QStringLiteral("Label29"));
     Label29->setGeometry(kRight + 116, 72, 20, 15);
@@ -260,6 +272,12 @@ void TPagesDlg::buildFresnelPage(QWidget* page)
     Edit1->setCursor(Qt::PointingHandCursor);
     Edit1->setGeometry(228, 92, 81, 23);
     connectHandler(clicks(Edit1), &ClickFilter::clicked, this, &TPagesDlg::Entrveff);
+    // From the keyboard: Space or Return asks for the voltage (see eventFilter).
+    Edit1->installEventFilter(this);
+    a11y::expose(Edit1, QAccessible::EditableText, [this] { runHandler([this] { Entrveff(); }); },
+                 [this] { return Edit1->text(); });
+    a11y::name(Edit1, QStringLiteral("Tension simple efficace V1 (V)"),
+               QStringLiteral("Espace ou Entrée ouvre la saisie de la valeur efficace"));
 
     auto* checkBox3 = addOption(page, "CheckBox3", QStringLiteral("Affichage des courants de ligne"),
                                 true, &DisplaySettings::showLineCurrents);
@@ -372,4 +390,19 @@ void TPagesDlg::Button1Click()
 void TPagesDlg::BitBtn1Click()
 {
     hide();
+}
+
+// Return in the rms field asks for the voltage rather than pressing OK.
+bool TPagesDlg::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == Edit1 && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const int k = key->key();
+        if ((k == Qt::Key_Space || k == Qt::Key_Return || k == Qt::Key_Enter)
+            && !(key->modifiers() & ~Qt::KeypadModifier)) {
+            runHandler([this] { Entrveff(); });
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }

@@ -30,6 +30,9 @@ public:
     // Paints each colour label in the colour it edits.
     void refreshColorLabels();
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 signals:
     // veff and the source voltages changed: caption, solve and redraw follow.
     void sourceVoltageChanged();

@@ -1,5 +1,6 @@
 #include "calcmodeleserie.h"
 
+#include "accessibility.h"
 #include "desktop.h"
 #include "handlers.h"
 #include "pictures.h"
@@ -66,6 +67,10 @@ TForm3::TForm3(QWidget* parent) : QWidget(parent)
     caption(this, "Label3", QStringLiteral("Rs"), 296, 48);
     caption(this, "Label4", QStringLiteral("Xs/j"), 408, 48);
     connectHandler(BitBtn1, &QPushButton::clicked, this, &TForm3::BitBtn1Click);
+    a11y::name(Edit1, QStringLiteral("Résistance parallèle Rp (ohm)"));
+    a11y::name(Edit2, QStringLiteral("Réactance parallèle Xp (ohm)"));
+    a11y::name(Edit3, QStringLiteral("Résistance série Rs (ohm)"));
+    a11y::name(Edit4, QStringLiteral("Réactance série Xs (ohm)"));
 
     setTabOrder(Edit1, Edit2);
     setTabOrder(Edit2, BitBtn1);

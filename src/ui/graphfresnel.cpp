@@ -1,5 +1,6 @@
 #include "graphfresnel.h"
 
+#include "accessibility.h"
 #include "desktop.h"
 #include "diagramclipboard.h"
 #include "handlers.h"
@@ -15,6 +16,7 @@
 #include <QResizeEvent>
 #include <QScopedValueRollback>
 #include <QScreen>
+#include <QShortcut>
 #include <QToolBar>
 #include <QToolButton>
 
@@ -155,9 +157,17 @@ TForm4::TForm4(QWidget* parent) : QWidget(parent, Qt::Window)
     ToolButton1->setAutoRaise(true);
     ToolBar1->addWidget(ToolButton1);
     connectHandler(ToolButton1, &QToolButton::clicked, this, &TForm4::ToolButton1Click);
+    a11y::name(ToolButton1, QStringLiteral("Copier le diagramme"),
+               QStringLiteral("Met le diagramme dans le presse-papiers, en image vectorielle"));
+    if (auto* more = ToolBar1->findChild<QWidget*>(QStringLiteral("qt_toolbar_ext_button")))
+        a11y::name(more, QStringLiteral("Autres outils"));
 
     Image1 = new TImage(this);
     Image1->setObjectName(QStringLiteral("Image1"));
+    a11y::expose(Image1, QAccessible::Graphic);
+    a11y::name(Image1, QStringLiteral("Diagramme de Fresnel"));
+    // As the other secondary windows.
+    connectHandler(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this, &QWidget::hide);
 
     // The design's outer size and place; the height then follows the rule.
     // Hidden, the window gets no resize event until it is first shown, yet
@@ -204,6 +214,7 @@ void TForm4::redraw()
         return;
     }
     Image1->update();
+    Image1->setAccessibleDescription(a11y::diagramDescription(installation, settings));
 }
 
 // The native window exists since construction, below windows made later:
