@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Packs the built program (default build folder: build) as the Debian package
 # and checks what it ships: lintian, the desktop entry, the AppStream metainfo,
 # the manual pages, the icons against a fresh render of the SVG, and the

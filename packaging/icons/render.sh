@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Renders the hicolor PNG sizes of kelvoran.svg into a folder (default: this one).
 # The PNGs are committed so that building needs no SVG renderer; the package
 # check renders them again and compares, so an edited SVG cannot ship stale PNGs.

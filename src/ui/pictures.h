@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The program's small pictures (switches, coil, warning sign, button glyphs,
 // icons), painted with QPainter in logical pixels so they stay sharp at any
