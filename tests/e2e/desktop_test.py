@@ -63,10 +63,11 @@ def scenario_places_raise_keyboard(s):
           f"the series button did not raise and activate the calculator: stacking {s.stacking()}")
     s.xdo("key", "Escape")
     check(s.window_gone("Calcul du modèle série"), "Escape did not hide the series calculator")
-    # Return on the focused series button (Tab from Edit6: FRESNEL, then the series button).
+    # Return on the focused series button (Tab from Edit6: line 3's and the neutral's
+    # switches, CALCULS, FRESNEL, then the series button).
     s.activate(s.main)
     s.click_main(*EDIT6)
-    s.xdo("key", "--delay", "40", "Tab", "Tab", "Return")
+    s.xdo("key", "--delay", "40", "Tab", "Tab", "Tab", "Tab", "Tab", "Return")
     s.wait_window("Calcul du modèle série")
     for item, title, outer in ((MENU_PARAMETRES, "Parametres", (437, 401)), (MENU_APROPOS, "A propos", (300, 234))):
         s.activate(s.main)
@@ -187,7 +188,7 @@ def scenario_double_scale(binary, env):
         # FRESNEL from the keyboard (the window is larger than the screen).
         s.activate(s.main)
         s.click(s.main, 2 * EDIT6[0], s.menu_height + 2 * EDIT6[1])
-        s.xdo("key", "--delay", "40", "Tab", "Return")
+        s.xdo("key", "--delay", "40", "Tab", "Tab", "Tab", "Tab", "Return")
         form4 = s.wait_window("Form4")
         # Wholly on the screen, where the server keeps its pixels.
         s.xdo("windowmove", "--sync", form4, "0", "0")
