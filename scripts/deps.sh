@@ -6,7 +6,7 @@ packages=(
   cmake g++ ninja-build pkg-config
   qt6-base-dev qt6-svg-dev qt6-translations-l10n libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  libxcb1-dev
+  libxcb1-dev libxcb-ewmh-dev libxcb-icccm4-dev
   xvfb xdotool xclip xauth x11-utils imagemagick fonts-dejavu-core openbox
   printemf emf2svg librsvg2-bin locales-all python3
   desktop-file-utils appstream groff-base man-db lintian dpkg-dev file
