@@ -12,6 +12,7 @@
 #include <QWindow>
 
 #include <algorithm>
+#include <utility>
 #include <optional>
 
 namespace desktop {
@@ -38,7 +39,8 @@ public:
     QPoint topLeft;
     QSize outer;
     bool shown = false;
-    QRect placed; // the client geometry given last; someone else's once it differs
+    bool awaitingFrame = false; // shown, not yet framed by the window manager
+    QMargins placedWith;        // the frame the last placement assumed
     void place();
     void bound();
 
@@ -198,8 +200,11 @@ bool WindowCare::eventFilter(QObject* watched, QEvent* event)
     if (watched == parent() && event->type() == QEvent::Show && !shown) {
         shown = true;
         registerNative();
-        if (nativeId_ && !x11::frameExtents(nativeId_) && x11::windowManagerRunning())
-            x11::requestFrameExtents(nativeId_);
+        if (nativeId_ && x11::windowManagerRunning()) {
+            awaitingFrame = true;
+            if (!x11::frameExtents(nativeId_))
+                x11::requestFrameExtents(nativeId_);
+        }
         if (placing)
             place();
     }
@@ -249,17 +254,18 @@ void WindowCare::place()
     }
     outerRect = fitOnArea(outerRect, availableArea(outerRect.topLeft()));
     const QRect client = outerRect.marginsRemoved(f);
-    placed = QRect(client.topLeft(), client.size().boundedTo(w->maximumSize()));
-    w->setGeometry(placed);
+    placedWith = f;
+    w->setGeometry(QRect(client.topLeft(), client.size().boundedTo(w->maximumSize())));
 }
 
-// The window manager has announced a new frame: placed again while nobody
-// else has moved or sized the window; the bound and the rule follow.
+// The window manager has announced a frame: the first time after the show,
+// the window is placed again if the frame differs from the one assumed;
+// later the bound and the rule follow.
 void WindowCare::frameChanged()
 {
     nativeFrame.reset();
-    frame();
-    if (placing && shown && window()->geometry() == placed)
+    const QMargins f = frame();
+    if (std::exchange(awaitingFrame, false) && placing && f != placedWith)
         place();
     else
         bound();
