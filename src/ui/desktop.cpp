@@ -46,10 +46,12 @@ public:
 
     // The proportion rule, outer height - outer width.
     std::optional<int> difference;
-    std::optional<int> hintedDifference;
     QSize ruleSize();
     void follow();
-    QTimer dragEnd;
+    // A drag broke the rule: mended when it ends.
+    bool mendAfterDrag = false;
+    QTimer dragQuiet;
+    void dragEnded();
 
     void frameChanged();
     void screensChanged();
@@ -140,14 +142,14 @@ WindowCare::WindowCare(QWidget* window) : QObject(window)
 {
     careByWindow().insert(window, this);
     window->installEventFilter(this);
-    // Where the window manager does not keep the rule during a drag, the
-    // size is corrected once the button is released.
-    dragEnd.setInterval(30);
-    connect(&dragEnd, &QTimer::timeout, this, [this] {
-        if (!x11::pointerButtonHeld()) {
-            dragEnd.stop();
-            follow();
-        }
+    // A drag's end is told by the focus coming back from the window
+    // manager's grab; where none comes, by the pointer once the window has
+    // not changed for a while.
+    dragQuiet.setSingleShot(true);
+    dragQuiet.setInterval(250);
+    connect(&dragQuiet, &QTimer::timeout, this, [this] {
+        if (!x11::pointerButtonHeld())
+            dragEnded();
     });
     auto* app = qGuiApp;
     connect(app, &QGuiApplication::screenAdded, this, &WindowCare::screensChanged, Qt::QueuedConnection);
@@ -175,7 +177,7 @@ void WindowCare::registerNative()
     if (nativeId_ || !x11::active() || !window()->testAttribute(Qt::WA_WState_Created))
         return;
     nativeId_ = static_cast<unsigned>(window()->winId());
-    x11::listen(nativeId_, {[this] { frameChanged(); }, [this] { follow(); }});
+    x11::listen(nativeId_, {[this] { frameChanged(); }, [this] { follow(); }, [this] { dragEnded(); }});
 }
 
 QMargins WindowCare::frame()
@@ -221,17 +223,8 @@ void WindowCare::bound()
         limit = QSize(std::min(limit.width(), limit.height() - *difference),
                       std::min(limit.width(), limit.height() - *difference) + *difference);
     const QSize largest = limit.shrunkBy(f).expandedTo(QSize(1, 1));
-    if (window()->maximumSize() != largest) {
+    if (window()->maximumSize() != largest)
         window()->setMaximumSize(largest);
-        hintedDifference.reset(); // Qt has rewritten the hints
-    }
-    if (difference && nativeId_) {
-        const int clientDifference = *difference + horizontal(f) - vertical(f);
-        if (hintedDifference != clientDifference) {
-            hintedDifference = clientDifference;
-            x11::keepAspect(nativeId_, qRound(clientDifference * nativeScale(window())));
-        }
-    }
 }
 
 void WindowCare::place()
@@ -297,16 +290,22 @@ void WindowCare::follow()
     const QSize wanted = ruleSize();
     if (w->size() == wanted)
         return;
-    // A window manager's drag that does not keep the rule: follow it, and
-    // correct once when it ends rather than fight it at every step.
+    // A window manager's drag: the window follows the pointer, and takes
+    // the rule once when the drag ends rather than fight it at every step.
     if (dragUnderWay()) {
-        dragEnd.start();
+        mendAfterDrag = true;
+        dragQuiet.start();
         return;
     }
     w->resize(wanted);
-    // Qt has just rewritten the size hints: the aspect goes back at once.
-    hintedDifference.reset();
-    bound();
+}
+
+void WindowCare::dragEnded()
+{
+    if (!std::exchange(mendAfterDrag, false))
+        return;
+    dragQuiet.stop();
+    follow();
 }
 
 } // namespace

@@ -11,7 +11,6 @@
 
 #include <xcb/xcb.h>
 #include <xcb/xcb_ewmh.h>
-#include <xcb/xcb_icccm.h>
 
 namespace desktop::x11 {
 
@@ -61,35 +60,6 @@ QHash<unsigned, Listener>& listeners()
     return map;
 }
 
-QHash<unsigned, int>& aspects()
-{
-    static QHash<unsigned, int> map;
-    return map;
-}
-
-void writeAspect(unsigned window, int difference)
-{
-    xcb_connection_t* c = connection();
-    if (!c)
-        return;
-    xcb_size_hints_t hints{};
-    xcb_generic_error_t* error = nullptr;
-    if (!xcb_icccm_get_wm_normal_hints_reply(c, xcb_icccm_get_wm_normal_hints(c, window), &hints, &error))
-        hints = {};
-    std::free(error);
-    const int32_t baseWidth = std::max(0, -difference);
-    const int32_t baseHeight = std::max(0, difference);
-    constexpr uint32_t wanted = XCB_ICCCM_SIZE_HINT_P_ASPECT | XCB_ICCCM_SIZE_HINT_BASE_SIZE;
-    if ((hints.flags & wanted) == wanted && hints.min_aspect_num == 1 && hints.min_aspect_den == 1
-        && hints.max_aspect_num == 1 && hints.max_aspect_den == 1 && hints.base_width == baseWidth
-        && hints.base_height == baseHeight)
-        return;
-    xcb_icccm_size_hints_set_aspect(&hints, 1, 1, 1, 1);
-    xcb_icccm_size_hints_set_base_size(&hints, baseWidth, baseHeight);
-    xcb_icccm_set_wm_normal_hints(c, window, &hints);
-    xcb_flush(c);
-}
-
 // The announcements that concern the windows listened to. Handlers run
 // queued, out of Qt's event dispatch.
 class Watch : public QAbstractNativeEventFilter {
@@ -99,23 +69,23 @@ public:
         if (type != "xcb_generic_event_t")
             return false;
         const auto* event = static_cast<const xcb_generic_event_t*>(message);
-        if ((event->response_type & 0x7f) != XCB_PROPERTY_NOTIFY)
+        const int kind = event->response_type & 0x7f;
+        if (kind == XCB_FOCUS_IN) {
+            // Window managers grab the keyboard for their drags (Escape
+            // cancels them); the focus comes back when the drag ends.
+            const auto* focus = static_cast<const xcb_focus_in_event_t*>(message);
+            const auto it = listeners().constFind(focus->event);
+            if (focus->mode == XCB_NOTIFY_MODE_UNGRAB && it != listeners().constEnd() && it->grabEnded)
+                QMetaObject::invokeMethod(qApp, it->grabEnded, Qt::QueuedConnection);
+            return false;
+        }
+        if (kind != XCB_PROPERTY_NOTIFY)
             return false;
         const auto* property = static_cast<const xcb_property_notify_event_t*>(message);
         xcb_ewmh_connection_t* e = ewmh();
         if (!e)
             return false;
-        const unsigned window = property->window;
-        if (property->atom == XCB_ATOM_WM_NORMAL_HINTS) {
-            // Qt writes the whole property whenever a size limit changes.
-            if (aspects().contains(window))
-                QMetaObject::invokeMethod(qApp, [window] {
-                    if (const auto it = aspects().constFind(window); it != aspects().constEnd())
-                        writeAspect(window, *it);
-                }, Qt::QueuedConnection);
-            return false;
-        }
-        const auto it = listeners().constFind(window);
+        const auto it = listeners().constFind(property->window);
         if (it == listeners().constEnd())
             return false;
         if (property->atom == e->_NET_FRAME_EXTENTS && property->state == XCB_PROPERTY_NEW_VALUE && it->frameChanged)
@@ -179,13 +149,6 @@ void requestFrameExtents(unsigned window)
     }
 }
 
-void keepAspect(unsigned window, int difference)
-{
-    installWatch();
-    aspects().insert(window, difference);
-    writeAspect(window, difference);
-}
-
 bool sizedByWindowManager(unsigned window)
 {
     xcb_ewmh_connection_t* e = ewmh();
@@ -226,7 +189,6 @@ void listen(unsigned window, Listener listener)
 void forget(unsigned window)
 {
     listeners().remove(window);
-    aspects().remove(window);
 }
 
 } // namespace desktop::x11

@@ -25,10 +25,6 @@ std::optional<QMargins> frameExtents(unsigned window);
 // Not every window manager answers: the answer, if any, comes as an event.
 void requestFrameExtents(unsigned window);
 
-// The window manager keeps client height = client width + difference during
-// its drags: a 1:1 aspect over a base size. Kept when Qt rewrites the hints.
-void keepAspect(unsigned window, int difference);
-
 // The window manager sizes the window in one dimension at least
 // (maximised vertically or horizontally, full-screen).
 bool sizedByWindowManager(unsigned window);
@@ -41,6 +37,9 @@ bool pointerButtonHeld();
 struct Listener {
     std::function<void()> frameChanged; // new _NET_FRAME_EXTENTS
     std::function<void()> stateChanged; // new _NET_WM_STATE
+    // The window manager has let the keyboard go (focus back from a grab):
+    // the end of its drag.
+    std::function<void()> grabEnded;
 };
 void listen(unsigned window, Listener listener);
 void forget(unsigned window);
