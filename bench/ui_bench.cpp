@@ -1,7 +1,7 @@
 // The diagram window under load: a storm of resizes (each one a size rule
 // and a full redraw at the new size) and the clipboard copy (SVG, EMF and
-// PNG, the PNG painted and encoded when asked for). Runs offscreen unless a
-// platform is chosen.
+// PNG, the PNG painted and encoded in the background from the click on).
+// Runs offscreen unless a platform is chosen.
 #include "Unit1.h"
 #include "application.h"
 #include "diagramclipboard.h"
@@ -55,7 +55,7 @@ QSize pictureOf(int width)
     return {width, width + 34};
 }
 
-// One copy: what the click costs.
+// One copy: what the click costs (the PNG's worker runs on).
 void BM_Copy(benchmark::State& state)
 {
     const QSize size = pictureOf(static_cast<int>(state.range(0)));
@@ -66,8 +66,8 @@ void BM_Copy(benchmark::State& state)
 }
 BENCHMARK(BM_Copy)->Arg(450)->Arg(1000)->Arg(1600)->Unit(benchmark::kMillisecond);
 
-// A copy and then an application asking for its PNG: the three-times
-// denser raster painted and encoded, what the pasting application waits for.
+// A copy and then at once an application asking for its PNG: the denser
+// raster painted and encoded, the longest a pasting application waits.
 void BM_CopyThenPastePng(benchmark::State& state)
 {
     const QSize size = pictureOf(static_cast<int>(state.range(0)));

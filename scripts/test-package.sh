@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Packs the built program (default build folder: build) as the Debian package
 # and checks what it ships: lintian, the desktop entry, the AppStream metainfo,
-# the manual page, and the icons against a fresh render of the SVG.
+# the manual pages, the icons against a fresh render of the SVG, and the
+# licence line of every source.
 # Usage: bash scripts/test-package.sh [build-folder]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -49,9 +50,15 @@ appstream() {
 }
 check "appstreamcli validate --no-net $(basename "$metainfo")" appstream
 man_warnings() {
-  LC_ALL=C.UTF-8 MANROFFSEQ='' MANWIDTH=80 man --warnings -E UTF-8 -l -Tutf8 -Z "$usr/share/man/man1/kelvoran.1.gz" 2>&1 >/dev/null
+  LC_ALL=C.UTF-8 MANROFFSEQ='' MANWIDTH=80 man --warnings -E UTF-8 -l -Tutf8 -Z "$usr/share/man/$1/kelvoran.1.gz" 2>&1 >/dev/null
 }
-check "man --warnings kelvoran.1.gz" man_warnings
+check "man --warnings kelvoran.1.gz" man_warnings man1
+check "man --warnings fr/kelvoran.1.gz" man_warnings fr/man1
+man_fr() {  # man -L fr finds the French page where the package puts it
+  local page; page="$(MANPATH="$usr/share/man" man -L fr -w kelvoran 2>&1)"
+  [ "$page" = "$usr/share/man/fr/man1/kelvoran.1.gz" ] || echo "man -L fr kelvoran gives: $page"
+}
+check "man -L fr kelvoran" man_fr
 icons() {
   bash packaging/icons/render.sh "$work/icons"
   local n
@@ -65,4 +72,5 @@ icons() {
   cmp -s packaging/icons/kelvoran.svg "$usr/share/icons/hicolor/scalable/apps/kelvoran.svg" || echo "scalable icon missing"
 }
 check "hicolor icons match kelvoran.svg" icons
+check "every source names its licence (tools/spdx.sh)" bash tools/spdx.sh --check
 exit "$failed"

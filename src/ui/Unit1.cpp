@@ -140,7 +140,7 @@ void TForm1::buildSchematic()
     for (int k = 0; k < 6; ++k) {
         const std::string_view start = kelvoran::kDefaultFieldTexts[static_cast<std::size_t>(k)];
         auto* e = new QLineEdit(QString::fromLatin1(start.data(), static_cast<qsizetype>(start.size())), Panel1);
-        acceptAnyLength(e);
+        limitLength(e);
         e->setObjectName(QStringLiteral("Edit%1").arg(k + 1));
         const bool resistance = k < 3;
         e->setGeometry(resistance ? 216 : 312, 40 + 72 * (k % 3), resistance ? 73 : 65, 21);

@@ -9,6 +9,7 @@
 
 #include <QLibraryInfo>
 #include <QSettings>
+#include <QThreadPool>
 #include <QTranslator>
 
 #include <cstdio>
@@ -29,6 +30,14 @@ KelvoranApplication::KelvoranApplication(int& argc, char** argv) : QApplication(
     // a place it cannot create, so nothing is read or written.
     for (QSettings::Format format : {QSettings::NativeFormat, QSettings::IniFormat})
         QSettings::setPath(format, QSettings::UserScope, QStringLiteral("/dev/null/kelvoran"));
+}
+
+KelvoranApplication::~KelvoranApplication()
+{
+    // Background work (the copied diagram's PNG) paints with fonts: it ends
+    // while the application still exists, and the clipboard handed over at
+    // exit holds only finished pictures.
+    QThreadPool::globalInstance()->waitForDone();
 }
 
 namespace {

@@ -9,6 +9,7 @@ class KelvoranApplication : public QApplication {
     Q_OBJECT
 public:
     KelvoranApplication(int& argc, char** argv);
+    ~KelvoranApplication() override;
 };
 
 // Qt stops a program that finds no usable display with an English message

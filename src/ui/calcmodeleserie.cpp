@@ -24,7 +24,7 @@ QLineEdit* field(QWidget* parent, const char* name, const QString& text, int x, 
     auto* e = new QLineEdit(text, parent);
     e->setObjectName(QString::fromLatin1(name));
     e->setGeometry(x, y, 73, 21);
-    acceptAnyLength(e);
+    limitLength(e);
     return e;
 }
 

@@ -1,5 +1,6 @@
 #include "diagramclipboard.h"
 
+#include "fastpng.h"
 #include "handlers.h"
 
 #include "diagram/composition.h"
@@ -7,68 +8,144 @@
 #include "diagram/qtsurfaces.h"
 #include "diagram/recordingsurface.h"
 
-#include <QBuffer>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QImage>
 #include <QMimeData>
+#include <QThreadPool>
 
+#include <algorithm>
+#include <cmath>
+#include <future>
 #include <memory>
+#include <mutex>
 #include <utility>
 #include <vector>
 
 namespace {
 
-// Pixels of the PNG per pixel of the diagram.
-constexpr int kPngDensity = 3;
+// Pixels of the PNG per pixel of the diagram, at most: lines and glyphs
+// as sharp as on a screen of that density.
+constexpr double kPngDensity = 3;
+// A larger window gets fewer pixels per pixel, never less than one, so
+// that the PNG stays quick to make (three times a 1600-pixel window would
+// be 24 million pixels); its resolution keeps its printed size.
+constexpr double kMaxPngPixels = 12e6;
 // The largest raster offered. A larger allocation may well succeed (the
-// system promises memory it may not have) and then fail when painted at
-// paste time, out of the user's sight: it is refused at the click instead.
-constexpr qint64 kMaxRasterBytes = qint64{1} << 30;
+// system promises memory it may not have) and then fail when painted, out
+// of the user's sight: it is refused at the click instead.
+constexpr qint64 kMaxRasterBytes = qint64{3} << 28;
 
 const QString kPng = QStringLiteral("image/png");
 
-QByteArray encodePng(const QImage& image)
+// The raster for a diagram of size, not yet painted: null when too large.
+// Its device pixel ratio maps the diagram's pixels onto it.
+QImage denseCanvas(QSize size)
 {
-    QByteArray png;
-    QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    // A mostly white picture needs little compression effort.
-    image.save(&buffer, "PNG", 80);
-    return png;
+    const double pixels = double(size.width()) * size.height();
+    const double density = std::clamp(std::sqrt(kMaxPngPixels / pixels), 1.0, kPngDensity);
+    const int width = static_cast<int>(size.width() * density);
+    const int height = static_cast<int>(size.height() * density);
+    if (qint64{width} * height * 3 > kMaxRasterBytes)
+        return {};
+    QImage canvas(width, height, QImage::Format_RGB888);
+    if (!canvas.isNull())
+        canvas.setDevicePixelRatio(double(width) / size.width());
+    return canvas;
 }
 
-// The recorded drawing on `canvas`, white first, each pixel of the drawing
-// kPngDensity pixels wide. The resolution says as much, so the PNG prints
-// at the size of the vector pictures.
+// The recorded drawing on canvas, white first, in the diagram's own
+// pixels: the same geometry as the window's, lines and glyphs finer. The
+// resolution is as many times the screen's, so the PNG prints at the size
+// of the vector pictures.
 void paintDense(QImage& canvas, const std::vector<kelvoran::SurfaceOp>& drawing)
 {
     canvas.fill(Qt::white);
-    // Drawn in the window's logical pixels, as on a screen of that pixel
-    // ratio: the same geometry, lines and glyphs three times finer.
-    canvas.setDevicePixelRatio(kPngDensity);
     {
         kelvoran::RasterSurface surface(canvas);
         kelvoran::replay(drawing, surface);
     }
+    const double density = canvas.devicePixelRatio();
     canvas.setDevicePixelRatio(1);
-    canvas.setDotsPerMeterX(canvas.dotsPerMeterX() * kPngDensity);
-    canvas.setDotsPerMeterY(canvas.dotsPerMeterY() * kPngDensity);
+    canvas.setDotsPerMeterX(qRound(canvas.dotsPerMeterX() * density));
+    canvas.setDotsPerMeterY(qRound(canvas.dotsPerMeterY() * density));
 }
 
-// The clipboard content. The drawing is recorded and the raster allocated
-// at the click (a size the memory cannot hold is refused there), but the
-// raster is painted and encoded only when an application asks for the PNG:
-// three times denser that takes from a tenth of a second to over a second,
-// too long for a click, and a paste that takes a vector form never pays it.
-// Replaying the recording raises no arithmetic error: the frame and every
-// coordinate were computed at the click.
-class DiagramMimeData : public QMimeData {
+// The dense PNG, painted from the recording and encoded on a pool thread
+// from the moment of the copy: it takes from ten milliseconds to a tenth of
+// a second, which kelvoran's own window never waits for, and a pasting
+// application seldom. It is also ready before the program shuts
+// down (the application waits for the pool), when a clipboard manager asks
+// for every flavour: by then the font and paint system is gone. Replaying
+// the recording raises no arithmetic error: the frame and every coordinate
+// were computed at the click.
+class DensePng {
 public:
-    DiagramMimeData(std::vector<kelvoran::SurfaceOp> drawing, QImage canvas)
-        : drawing_(std::move(drawing)), canvas_(std::move(canvas))
+    DensePng(std::vector<kelvoran::SurfaceOp> drawing, QImage canvas)
+        : drawing_(std::move(drawing)), canvas_(std::move(canvas)), ready_(done_.get_future())
     {
     }
+
+    static std::shared_ptr<DensePng> start(std::vector<kelvoran::SurfaceOp> drawing, QImage canvas)
+    {
+        auto job = std::make_shared<DensePng>(std::move(drawing), std::move(canvas));
+        QThreadPool::globalInstance()->start([job] { job->run(); });
+        return job;
+    }
+
+    // Waits for the worker if it is still at it.
+    const QByteArray& png()
+    {
+        if (ready_.valid())
+            png_ = ready_.get();
+        return png_;
+    }
+
+    // The copy was replaced: a job not started yet gives its raster back
+    // at once and will paint nothing.
+    void cancel()
+    {
+        const std::lock_guard lock(mutex_);
+        cancelled_ = true;
+        if (!started_) {
+            canvas_ = QImage();
+            drawing_.clear();
+        }
+    }
+
+private:
+    void run()
+    {
+        {
+            const std::lock_guard lock(mutex_);
+            if (cancelled_) {
+                done_.set_value({});
+                return;
+            }
+            started_ = true;
+        }
+        paintDense(canvas_, drawing_);
+        QByteArray png = encodeFastPng(canvas_);
+        canvas_ = QImage();
+        drawing_.clear();
+        done_.set_value(std::move(png));
+    }
+
+    std::mutex mutex_;
+    bool started_ = false;
+    bool cancelled_ = false;
+    std::vector<kelvoran::SurfaceOp> drawing_;
+    QImage canvas_;
+    std::promise<QByteArray> done_;
+    std::future<QByteArray> ready_;
+    QByteArray png_;
+};
+
+// The clipboard content: the vector flavours as data, the PNG from its worker.
+class DiagramMimeData : public QMimeData {
+public:
+    explicit DiagramMimeData(std::shared_ptr<DensePng> png) : png_(std::move(png)) {}
+    ~DiagramMimeData() override { png_->cancel(); }
 
     QStringList formats() const override
     {
@@ -87,18 +164,11 @@ protected:
     {
         if (mimeType != kPng)
             return QMimeData::retrieveData(mimeType, type);
-        if (png_.isEmpty()) {
-            paintDense(canvas_, drawing_);
-            png_ = encodePng(canvas_);
-            canvas_ = QImage(); // the PNG is all that is asked for from now on
-        }
-        return png_;
+        return png_->png();
     }
 
 private:
-    std::vector<kelvoran::SurfaceOp> drawing_;
-    mutable QImage canvas_;
-    mutable QByteArray png_;
+    std::shared_ptr<DensePng> png_;
 };
 
 } // namespace
@@ -116,16 +186,14 @@ void copyDiagramToClipboard(const kelvoran::InstallationState& state, const kelv
     kelvoran::drawDiagram(recording, state, settings, w, h);
     QImage canvas;
     if (w > 0 && h > 0) {
-        const qint64 bytes = qint64{w} * kPngDensity * h * kPngDensity * 4;
-        if (bytes <= kMaxRasterBytes)
-            canvas = QImage(w * kPngDensity, h * kPngDensity, QImage::Format_RGB32);
+        canvas = denseCanvas(size);
         if (canvas.isNull()) {
             showOutOfMemoryBox();
             return;
         }
     }
 
-    auto mime = std::make_unique<DiagramMimeData>(recording.ops(), std::move(canvas));
+    auto mime = std::make_unique<DiagramMimeData>(DensePng::start(recording.ops(), std::move(canvas)));
     mime->setData(QStringLiteral("image/svg+xml"), svg);
     mime->setData(QStringLiteral("image/emf"), emf);
     mime->setData(QStringLiteral("image/x-emf"), emf);

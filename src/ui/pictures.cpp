@@ -3,7 +3,9 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
+#include <QSvgRenderer>
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 #include <utility>
@@ -184,21 +186,11 @@ void glyphSeriesModel(QPainter& p, QSize size)
 
 void applicationMark(QPainter& p, QSize size)
 {
-    p.setRenderHint(QPainter::Antialiasing);
-    const double s = std::min(size.width(), size.height());
-    p.setPen(Qt::NoPen);
-    p.setBrush(QColor(28, 52, 96));
-    p.drawRoundedRect(QRectF(0, 0, s, s), s * 0.18, s * 0.18);
-    const QPointF o(s / 2, s / 2);
-    const double r = s * 0.36;
-    const QColor colors[3] = {QColor(240, 84, 64), QColor(250, 206, 60), QColor(96, 180, 255)};
-    for (int k = 0; k < 3; ++k) {
-        const double a = (90.0 - 120.0 * k) * std::numbers::pi / 180;
-        arrow(p, o, QPointF(o.x() + r * std::cos(a), o.y() - r * std::sin(a)), colors[k], s * 0.07, s * 0.16);
-    }
-    p.setPen(Qt::NoPen);
-    p.setBrush(Qt::white);
-    p.drawEllipse(o, s * 0.05, s * 0.05);
+    // The same drawing the package installs, so the window and the desktop
+    // show one icon.
+    QSvgRenderer svg(QStringLiteral(":/kelvoran.svg"));
+    const int s = std::min(size.width(), size.height());
+    svg.render(&p, QRectF(0, 0, s, s));
 }
 
 void calculator(QPainter& p, QSize size)

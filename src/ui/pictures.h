@@ -33,7 +33,7 @@ void warningSign(QPainter& p, QSize size);
 void glyphCalculs(QPainter& p, QSize size);
 void glyphFresnel(QPainter& p, QSize size);
 void glyphSeriesModel(QPainter& p, QSize size);
-// The application's mark: three phasors on a dark tile.
+// The application's icon, drawn from packaging/icons/kelvoran.svg.
 void applicationMark(QPainter& p, QSize size);
 // A small calculator for the button "Calculer".
 void calculator(QPainter& p, QSize size);

@@ -7,8 +7,8 @@
 #include "diagram/qtsurfaces.h"
 #include "diagramclipboard.h"
 #include "graphfresnel.h"
-#include "tst_emf_reader.h"
-#include "tst_modal.h"
+#include "emf_reader.h"
+#include "widget_fixture.h"
 
 #include <QClipboard>
 #include <QLineEdit>
@@ -223,13 +223,26 @@ private slots:
         Form1->solve();
     }
 
+    // A large window's PNG has fewer pixels per pixel, so it is quick to
+    // make, and prints at the same size as the window's picture.
+    void largeCopyKeepsItsPrintedSize()
+    {
+        const QSize size(1600, 1634);
+        copyDiagramToClipboard(installation, settings, size);
+        const QImage png = clipboardPng();
+        const QImage picture = freshPicture(size);
+        QVERIFY(png.width() > 2 * size.width() && qint64{png.width()} * png.height() <= 12'000'000);
+        QVERIFY(qAbs(double(png.width()) / png.dotsPerMeterX() / size.width() * picture.dotsPerMeterX() - 1) < 1e-3);
+        QVERIFY(qAbs(double(png.height()) / png.dotsPerMeterY() / size.height() * picture.dotsPerMeterY() - 1) < 1e-3);
+    }
+
     // A raster too large for the memory: the box says so and the clipboard
     // keeps what it had, with no PNG offered that could not be delivered.
     void tooLargeACopyTouchesNothing()
     {
         QGuiApplication::clipboard()->setText(QStringLiteral("avant"));
         Answer box = answerNext<QMessageBox>();
-        copyDiagramToClipboard(installation, settings, QSize(6000, 6000));
+        copyDiagramToClipboard(installation, settings, QSize(20000, 20000));
         QVERIFY(box->answered);
         QCOMPARE(box->text, QStringLiteral("Mémoire insuffisante pour dessiner le diagramme."));
         QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("avant"));
