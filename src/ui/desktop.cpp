@@ -6,6 +6,7 @@
 #include <QEvent>
 #include <QGuiApplication>
 #include <QHash>
+#include <QLoggingCategory>
 #include <QScreen>
 #include <QTimer>
 #include <QWidget>
@@ -18,6 +19,10 @@
 namespace desktop {
 
 namespace {
+
+// What the window manager announced and what the windows did about it
+// (QT_LOGGING_RULES="kelvoran.desktop=true").
+Q_LOGGING_CATEGORY(desktopLog, "kelvoran.desktop", QtWarningMsg)
 
 // What this part keeps about one top-level window; a child of the window, so
 // it goes with it.
@@ -43,6 +48,7 @@ public:
     QMargins placedWith;        // the frame the last placement assumed
     void place();
     void bound();
+    std::optional<QSize> ownMaximum; // the window's own, before the screens bound it
 
     // The proportion rule, outer height - outer width.
     std::optional<int> difference;
@@ -222,7 +228,10 @@ void WindowCare::bound()
     if (difference)
         limit = QSize(std::min(limit.width(), limit.height() - *difference),
                       std::min(limit.width(), limit.height() - *difference) + *difference);
-    const QSize largest = limit.shrunkBy(f).expandedTo(QSize(1, 1));
+    // A window of fixed size stays so: window managers frame it otherwise.
+    if (!ownMaximum)
+        ownMaximum = window()->maximumSize();
+    const QSize largest = limit.shrunkBy(f).expandedTo(QSize(1, 1)).boundedTo(*ownMaximum);
     if (window()->maximumSize() != largest)
         window()->setMaximumSize(largest);
 }
@@ -249,6 +258,7 @@ void WindowCare::place()
     const QRect client = outerRect.marginsRemoved(f);
     placedWith = f;
     w->setGeometry(QRect(client.topLeft(), client.size().boundedTo(w->maximumSize())));
+    qCDebug(desktopLog) << w->objectName() << "placed" << w->geometry() << "frame" << f;
 }
 
 // The window manager has announced a frame: the first time after the show,
@@ -297,6 +307,7 @@ void WindowCare::follow()
         dragQuiet.start();
         return;
     }
+    qCDebug(desktopLog) << w->objectName() << "rule" << w->size() << "->" << wanted;
     w->resize(wanted);
 }
 

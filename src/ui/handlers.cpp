@@ -8,7 +8,17 @@
 
 namespace {
 
-// Widens a message box so that the window manager can show its whole title.
+void showCriticalBox(const QString& text)
+{
+    QMessageBox box(QMessageBox::Critical, QStringLiteral("kelvoran"), text, QMessageBox::Ok,
+                    QApplication::activeWindow());
+    box.setObjectName(QStringLiteral("ErrorBox"));
+    fitTitle(box);
+    box.exec();
+}
+
+} // namespace
+
 void fitTitle(QMessageBox& box)
 {
     // Title fonts are usually bold and a little larger; the title bar also
@@ -23,17 +33,6 @@ void fitTitle(QMessageBox& box)
     grid->addItem(new QSpacerItem(titleWidth + 130, 0, QSizePolicy::Minimum, QSizePolicy::Fixed), grid->rowCount(),
                   0, 1, grid->columnCount());
 }
-
-void showCriticalBox(const QString& text)
-{
-    QMessageBox box(QMessageBox::Critical, QStringLiteral("kelvoran"), text, QMessageBox::Ok,
-                    QApplication::activeWindow());
-    box.setObjectName(QStringLiteral("ErrorBox"));
-    fitTitle(box);
-    box.exec();
-}
-
-} // namespace
 
 void showErrorBox(const kelvoran::FloatError& error)
 {

@@ -59,7 +59,7 @@ private slots:
         QTest::addColumn<QRect>("outer");
         QTest::addColumn<QPoint>("placed");
         QTest::newRow("inside") << QRect(100, 30, 555, 500) << QPoint(100, 30);
-        QTest::newRow("below") << QRect(250, 117, 555, 583) << QPoint(250, 17);
+        QTest::newRow("below") << QRect(200, 117, 555, 500) << QPoint(200, 100);
         QTest::newRow("right and below") << QRect(376, 511, 528, 218) << QPoint(272, 382);
         QTest::newRow("above and left") << QRect(-30, -5, 100, 100) << QPoint(0, 24);
         QTest::newRow("taller") << QRect(200, 117, 555, 700) << QPoint(200, 24);
