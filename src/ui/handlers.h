@@ -12,7 +12,11 @@
 #include <type_traits>
 #include <utility>
 
+class QMessageBox;
 class QWidget;
+
+// Widens a message box so that the window manager can show its whole title.
+void fitTitle(QMessageBox& box);
 
 // The error box: critical icon, title "kelvoran", the error's French text.
 void showErrorBox(const kelvoran::FloatError& error);

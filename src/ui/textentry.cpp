@@ -1,6 +1,6 @@
 #include "textentry.h"
 
-#include "desktop.h"
+#include "handlers.h"
 
 #include <QClipboard>
 #include <QContextMenuEvent>
@@ -100,7 +100,7 @@ private:
         QMessageBox box(QMessageBox::Warning, QStringLiteral("kelvoran"), tooLongText(), QMessageBox::Ok,
                         edit_->window());
         box.setObjectName(QStringLiteral("TooLongBox"));
-        desktop::fitTitle(box);
+        fitTitle(box);
         box.exec();
         boxPending_ = false;
     }

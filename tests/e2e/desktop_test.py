@@ -1,15 +1,14 @@
 #!/usr/bin/env python3
 """End-to-end scenarios on a real desktop: the program under openbox on its
 own Xvfb. Outer sizes and places with the frame openbox draws, the diagram
-window's proportions through seeded edge and corner drags (with the delay
+window's proportions through seeded side and corner drags (with the wait
 from each pointer step to the repaint at the new size), maximising, raising a
-covered window, the keyboard, the size bound and memory, and at twice the
-scale a diagram drawn at device resolution."""
+covered window, the keyboard, the size bound and memory, at twice the scale a
+diagram drawn at device resolution, and every window on small screens."""
+import math
 import os
 import random
-import statistics
 import sys
-import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
@@ -22,7 +21,6 @@ MENU_APROPOS = (220, 9)
 EDIT6 = (344, 194)
 TOLERANCE = 1
 DRAGS = 40
-STEPS = 8
 
 
 def check_outer(s, window, expected, what):
@@ -35,12 +33,17 @@ def on_rule(geometry):
     return geometry[3] == geometry[2] + 75
 
 
-def read_paints(path):
+# Each paint of the diagram on stderr, timed on the monotonic clock.
+PAINT_LOG = {"QT_LOGGING_RULES": "kelvoran.paint=true", "QT_MESSAGE_PATTERN": "%{category} %{time boot} %{message}"}
+
+
+def read_paints(s):
+    s.stderr.seek(0)
     paints = []
-    with open(path) as f:
-        for line in f:
-            t, w, h = line.split()
-            paints.append((float(t) / 1000.0, int(w), int(h)))
+    for line in s.stderr.read().decode(errors="replace").splitlines():
+        f = line.split()
+        if len(f) == 5 and f[0] == "kelvoran.paint" and f[2] == "paint":
+            paints.append((float(f[1]), int(f[3]), int(f[4])))
     return paints
 
 
@@ -82,69 +85,77 @@ def scenario_places_raise_keyboard(s):
 
 
 def scenario_drags(s):
+    """Sides and corners at seeded angles, distances and paces. At release the
+    rule holds and the width is where the pointer left it (openbox keeps the
+    width of a corner drag; a top or bottom drag leaves it); while the pointer
+    moves, no step waits long for a repaint at a new size."""
     form4 = s.wait_window("Form4")
     s.activate(form4)
-    rng = random.Random(12)
-    latencies, gaps, broken = [], [], []
+    rng = random.Random(18)
+    broken, stall = [], (0.0, None)
     for k in range(DRAGS):
         x, y, w, h = s.settled(form4)
-        # Back within the screen, room left of it for the left edge's drags.
-        if x < 80 or x + w > SCREEN_W or y + h > SCREEN_H:
-            s.xdo("windowmove", "--sync", form4, "307", "162")
-            s.xdo("windowsize", "--sync", form4, "448", "500")
+        if x < 130 or y < 130 or x + w + 130 > SCREEN_W or y + h + 130 > SCREEN_H or not 250 <= w <= 700:
+            s.xdo("windowmove", "--sync", form4, "300", "150")
+            s.xdo("windowsize", "--sync", form4, "400", "450")
             x, y, w, h = s.settled(form4)
-        edge = ("right", "bottom", "corner", "left")[k % 4]
-        target = rng.randint(260, 760)
-        while abs(target - w) < 40:  # every step changes the size
-            target = rng.randint(260, 760)
-        if edge == "right":
-            start, delta = (x + w - 1, y + h // 2), (target - w, rng.randint(-60, 60))
-        elif edge == "left":
-            dx = max(w - target, 20 - x)
-            start, delta = (x, y + h // 2), (dx if abs(dx) >= 40 else 60, rng.randint(-60, 60))
-        elif edge == "bottom":
-            start, delta = (x + w // 2, y + h - 2), (rng.randint(-60, 60), target - w)
-        else:
-            start, delta = (x + w - 3, y + h - 2), (target - w, target - w)
-        s.xdo("mousemove", str(start[0]), str(start[1]))
+        edge = rng.choice(("right", "left", "bottom", "top", "br", "bl", "tr", "tl"))
+        angle, distance = rng.uniform(0, 2 * math.pi), rng.randint(20, 120)
+        pace, steps = rng.uniform(0.015, 0.045), rng.randint(3, 60)
+        dx, dy = round(distance * math.cos(angle)), round(distance * math.sin(angle))
+        px = x if edge in ("left", "bl", "tl") else x + w - 1 if edge in ("right", "br", "tr") else x + w // 2
+        py = y if edge in ("top", "tl", "tr") else y + h - 1 if edge in ("bottom", "bl", "br") else y + h // 2
+        grows = 1 if edge in ("right", "br", "tr") else -1 if edge in ("left", "bl", "tl") else 0
+        s.xdo("mousemove", str(px), str(py))
         s.xdo("mousedown", "1")
-        # openbox starts a drag once the pointer has moved past its threshold:
-        # the timed steps follow that first move.
-        unit = (1 if delta[0] > 0 else -1 if delta[0] < 0 else 0, 1 if delta[1] > 0 else -1 if delta[1] < 0 else 0)
-        start = (start[0] + 10 * unit[0], start[1] + 10 * unit[1])
-        s.xdo("mousemove", str(start[0]), str(start[1]))
-        time.sleep(0.15)
-        paints_before = len(read_paints(s.paint_log))
-        steps = []
-        for i in range(1, STEPS + 1):
-            steps.append(time.monotonic())
-            s.xdo("mousemove", str(start[0] + delta[0] * i // STEPS), str(start[1] + delta[1] * i // STEPS))
-            time.sleep(0.03)
+        first = len(read_paints(s))
+        times = []
+        for i in range(1, steps + 1):
+            times.append(time.monotonic())
+            s.xdo("mousemove", str(px + dx * i // steps), str(py + dy * i // steps))
+            time.sleep(pace)
         s.xdo("mouseup", "1")
-        released = time.monotonic()
         after = s.settled(form4)
-        if not on_rule(after):
-            broken.append((edge, delta, after))
-        paints = read_paints(s.paint_log)[paints_before:]
-        during = [p for p in paints if steps[0] <= p[0] <= released + 0.2]
-        for a, b in zip(during, during[1:]):
-            gaps.append((b[0] - a[0], edge, a[1:], b[1:]))
-        # Each step: the first paint after it at a size other than the one shown before it.
-        for t in steps:
-            shown = [p for p in paints if p[0] < t]
-            size = shown[-1][1:] if shown else None
-            later = [p for p in paints if p[0] >= t and p[1:] != size]
-            if later and later[0][0] - t < 1.0:
-                latencies.append(later[0][0] - t)
-    check(not broken, f"{len(broken)} of {DRAGS} drags left the rule broken: {broken[:3]}")
-    check(len(latencies) >= DRAGS * STEPS // 2, f"only {len(latencies)} of {DRAGS * STEPS} steps repainted")
-    median, worst, (longest, *where) = statistics.median(latencies), max(latencies), max(gaps)
-    print(f"      {DRAGS} drags, {len(latencies)} steps: step to repaint median {median * 1000:.1f} ms, "
-          f"max {worst * 1000:.1f} ms; longest gap between repaints {longest * 1000:.1f} ms {where}")
-    # The goal is 50 ms median and no gap over 200 ms; on a loaded machine a
-    # single gap may stretch, a frozen window (seconds) never passes.
-    check(median <= 0.05, f"median delay from pointer step to repaint {median * 1000:.0f} ms")
-    check(longest < 1.0, f"the diagram stopped repainting for {longest:.2f} s during a drag")
+        if not on_rule(after) or abs(after[2] - (w + grows * dx)) > TOLERANCE:
+            broken.append((edge, (dx, dy), steps, (w, h), after[2:]))
+        paints = read_paints(s)[first:]
+        # Each step that asks a new width: the first paint at another size.
+        for i, t in enumerate(times):
+            if grows == 0 or dx * (i + 1) // steps == dx * i // steps:
+                continue
+            shown = [p[1:] for p in paints if p[0] < t][-1:]
+            later = [p[0] for p in paints if p[0] >= t and [p[1:]] != shown]
+            wait = (later[0] if later else time.monotonic()) - t
+            stall = max(stall, (wait, (edge, (dx, dy), steps)))
+    print(f"      {DRAGS - len(broken)} of {DRAGS} drags on the rule where the pointer left them; "
+          f"longest wait for a repaint {stall[0] * 1000:.0f} ms {stall[1]}")
+    check(not broken, f"{len(broken)} of {DRAGS} drags ended off the rule or the pointer: {broken[:3]}")
+    # The goal is 200 ms; a loaded machine may stretch one, a frozen window never passes.
+    check(stall[0] < 0.5, f"the diagram waited {stall[0]:.2f} s for a repaint during a drag {stall[1]}")
+
+
+def scenario_small_screens(binary):
+    """At 800x600 and 1024x600 under openbox every window, opened from the
+    main window, is wholly on the screen."""
+    problems = []
+    for size in ("800x600", "1024x600"):
+        with harness.Xvfb(size=size) as x, harness.Openbox(x) as wm, harness.Program(binary, wm.env) as s:
+            width, height = x.size
+            windows = {"main": s.main}
+            for name, click, title in (("series", BITBTN2, "Calcul du modèle série"),
+                                       ("parameters", MENU_PARAMETRES, "Parametres"),
+                                       ("about", MENU_APROPOS, "A propos"), ("diagram", BITBTN1, "Form4")):
+                s.activate(s.main)
+                if click in (MENU_PARAMETRES, MENU_APROPOS):
+                    s.click(s.main, *click)
+                else:
+                    s.click_main(*click)
+                windows[name] = s.wait_window(title)
+            for name, window in windows.items():
+                gx, gy, gw, gh = s.settled(window)
+                if gx < 0 or gy < 0 or gx + gw > width or gy + gh > height:
+                    problems.append((size, name, (gx, gy, gw, gh)))
+    check(not problems, f"windows off the screen: {problems}")
 
 
 def scenario_maximise_and_bound(s):
@@ -220,14 +231,13 @@ def scenario_double_scale(binary, env):
 
 def body(args):
     harness.require("xdotool", "xclip", "import", "xprop", "xwininfo")
-    with tempfile.TemporaryDirectory(prefix="kelvoran-desktop-") as logs, harness.Xvfb() as x, harness.Openbox(x) as wm:
-        paint_log = os.path.join(logs, "paints.log")
-        with harness.Program(args.binary, dict(wm.env, KELVORAN_PAINT_LOG=paint_log)) as app:
-            app.paint_log = paint_log
+    with harness.Xvfb() as x, harness.Openbox(x) as wm:
+        with harness.Program(args.binary, dict(wm.env, **PAINT_LOG)) as app:
             return harness.run_scenarios([
                 ("outer places, raise, Return and Escape", scenario_places_raise_keyboard),
                 (f"{DRAGS} seeded drags keep the rule", scenario_drags),
                 ("maximise, size bound and memory", scenario_maximise_and_bound),
+                ("800x600 and 1024x600: every window on the screen", lambda s: scenario_small_screens(args.binary)),
                 ("twice the scale: drawn at device resolution",
                  lambda s: (s.stop(), scenario_double_scale(args.binary, wm.env))),
             ], app)
