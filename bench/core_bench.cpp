@@ -1,4 +1,5 @@
 #include "solver/solver.h"
+#include "solverdouble.h"
 
 #include <benchmark/benchmark.h>
 
@@ -8,14 +9,6 @@ using namespace kelvoran;
 
 namespace {
 
-class FieldsView : public SolverView {
-public:
-    size_t written = 0;
-    std::string fieldText(int index) const override { return std::string(kDefaultFieldTexts.at(index)); }
-    void setResultText(ResultLabel, const std::string& text) override { written += text.size(); }
-    void reportShortCircuit() override {}
-};
-
 void solveWithTexts(benchmark::State& st, bool neutralClosed, bool algebraic)
 {
     InstallationState s;
@@ -23,7 +16,8 @@ void solveWithTexts(benchmark::State& st, bool neutralClosed, bool algebraic)
     initializeDefaults(s, d);
     s.neutralClosed = neutralClosed;
     d.algebraic = algebraic;
-    FieldsView view;
+    test::SolverDouble view;
+    view.record = false;
     for (auto _ : st) {
         solveInstallation(s, d, view);
         benchmark::DoNotOptimize(view.written);

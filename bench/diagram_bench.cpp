@@ -4,7 +4,7 @@
 #include "diagram/composition.h"
 #include "diagram/qtsurfaces.h"
 #include "diagram/recordingsurface.h"
-#include "solver/solver.h"
+#include "testinstallation.h"
 
 #include <benchmark/benchmark.h>
 
@@ -15,31 +15,16 @@
 
 namespace {
 
-class DefaultFields : public kelvoran::SolverView {
-public:
-    std::string fieldText(int index) const override { return std::string(kelvoran::kDefaultFieldTexts.at(index)); }
-    void setResultText(kelvoran::ResultLabel, const std::string&) override {}
-    void reportShortCircuit() override {}
-};
-
-struct Installation {
-    kelvoran::InstallationState state;
-    kelvoran::DisplaySettings settings;
-
-    Installation()
-    {
-        kelvoran::initializeDefaults(state, settings);
-        DefaultFields view;
-        kelvoran::solveInstallation(state, settings, view);
-        settings.showLineCurrents = settings.constructCurrentComponents = true;
-        settings.constructVoltageComponents = settings.showLoadVoltages = true;
-        settings.showNeutralVoltage = settings.showNeutralCurrent = settings.nameVectors = true;
-    }
-};
+kelvoran::test::Installation solvedWithEveryItem()
+{
+    kelvoran::test::Installation inst;
+    inst.solve().allFlags(true);
+    return inst;
+}
 
 void BM_DiagramBitmap(benchmark::State& bench)
 {
-    const Installation inst;
+    const kelvoran::test::Installation inst = solvedWithEveryItem();
     const int width = static_cast<int>(bench.range(0));
     const int height = static_cast<int>(bench.range(1));
     QImage picture;
@@ -52,7 +37,7 @@ BENCHMARK(BM_DiagramBitmap)->Args({442, 449})->Args({1600, 1675})->Unit(benchmar
 
 void BM_DiagramSvg(benchmark::State& bench)
 {
-    const Installation inst;
+    const kelvoran::test::Installation inst = solvedWithEveryItem();
     for (auto _ : bench) {
         QByteArray svg = kelvoran::drawDiagramSvg(inst.state, inst.settings, 442, 449);
         benchmark::DoNotOptimize(svg.data());
@@ -63,7 +48,7 @@ BENCHMARK(BM_DiagramSvg)->Unit(benchmark::kMillisecond);
 // The geometry alone, without painting.
 void BM_DiagramRecording(benchmark::State& bench)
 {
-    const Installation inst;
+    const kelvoran::test::Installation inst = solvedWithEveryItem();
     for (auto _ : bench) {
         kelvoran::RecordingSurface canvas;
         kelvoran::drawDiagram(canvas, inst.state, inst.settings, 442, 449);

@@ -3,7 +3,7 @@
 # top folder (Debian 12, as root). Its own build folder: build-package.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/deps.sh
+bash scripts/deps.sh build packaging
 # Debian's hardening flags (fortify, stack protector, read-only relocations,
 # immediate binding, PIE), as a Debian build would use them.
 export DEB_BUILD_MAINT_OPTIONS=hardening=+all

@@ -4,7 +4,7 @@
 # program and runs tests/e2e/libreoffice_test.py under its own Xvfb.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/deps.sh libreoffice-draw libreoffice-writer python3-uno poppler-utils
+bash scripts/deps.sh build tests libreoffice-draw libreoffice-writer python3-uno poppler-utils
 export XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-/tmp/kelvoran-xdg-$(id -u)}"
 mkdir -p "$XDG_RUNTIME_DIR" && chmod 0700 "$XDG_RUNTIME_DIR"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null

@@ -7,16 +7,15 @@ covered window, the keyboard, the size bound and memory, and at twice the
 scale a diagram drawn at device resolution."""
 import os
 import random
-import shutil
 import statistics
-import subprocess
 import sys
 import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from e2e_test import (SKIP, BITBTN1, BITBTN2, MENU_PARAMETRES, Failure, Session, check,  # noqa: E402
-                      start_xvfb, stop_xvfb)
+import harness  # noqa: E402
+from e2e_test import BITBTN1, BITBTN2, MENU_PARAMETRES  # noqa: E402
+from harness import check  # noqa: E402
 
 SCREEN_W, SCREEN_H = 1280, 1024
 MENU_APROPOS = (220, 9)
@@ -24,50 +23,6 @@ EDIT6 = (344, 194)
 TOLERANCE = 1
 DRAGS = 40
 STEPS = 8
-
-
-class Desktop(Session):
-    def stacking(self):
-        out = self.run("xprop", "-root", "_NET_CLIENT_LIST_STACKING").decode()
-        return [int(w, 16) for w in out.split("#")[-1].replace(",", " ").split()]
-
-    def active(self):
-        out = self.run("xprop", "-root", "_NET_ACTIVE_WINDOW").decode()
-        return int(out.split("#")[-1].split(",")[0], 16)
-
-    def outer(self, window):
-        """Outer geometry: the client's place on the root and openbox's frame."""
-        info = self.run("xwininfo", "-id", window).decode()
-        v = {}
-        for line in info.splitlines():
-            key, _, value = line.strip().partition(":")
-            if key in ("Absolute upper-left X", "Absolute upper-left Y", "Width", "Height"):
-                v[key] = int(value)
-        ext = self.run("xprop", "-id", window, "_NET_FRAME_EXTENTS").decode().split("=")[-1].split(",")
-        left, right, top, bottom = [int(e) for e in ext] if len(ext) == 4 else (0, 0, 0, 0)
-        return (v["Absolute upper-left X"] - left, v["Absolute upper-left Y"] - top,
-                v["Width"] + left + right, v["Height"] + top + bottom)
-
-    def settled(self, window, timeout=2.0):
-        last, end = None, time.time() + timeout
-        while time.time() < end:
-            now = self.outer(window)
-            if now == last:
-                return now
-            last = now
-            time.sleep(0.06)
-        return last
-
-    def activate(self, window):
-        self.xdo("windowactivate", "--sync", window)
-        time.sleep(0.1)
-
-    def peak_rss_mb(self):
-        with open(f"/proc/{self.proc.pid}/status") as f:
-            for line in f:
-                if line.startswith("VmHWM:"):
-                    return int(line.split()[1]) / 1024
-        return 0.0
 
 
 def check_outer(s, window, expected, what):
@@ -80,18 +35,6 @@ def on_rule(geometry):
     return geometry[3] == geometry[2] + 75
 
 
-def start_openbox(env):
-    ob = subprocess.Popen(["openbox", "--sm-disable"], env=env, stdout=subprocess.DEVNULL,
-                          stderr=subprocess.DEVNULL)
-    for _ in range(100):
-        out = subprocess.run(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], env=env, capture_output=True)
-        if b"window id" in out.stdout:
-            return ob
-        time.sleep(0.05)
-    ob.kill()
-    raise Failure("openbox did not start")
-
-
 def read_paints(path):
     paints = []
     with open(path) as f:
@@ -101,7 +44,7 @@ def read_paints(path):
     return paints
 
 
-def scenario_places_raise_keyboard(s: Desktop):
+def scenario_places_raise_keyboard(s):
     check_outer(s, s.main, (250, 117, 555, 583), "main window")
     s.click_main(*BITBTN1)
     form4 = s.wait_window("Form4")
@@ -137,7 +80,7 @@ def scenario_places_raise_keyboard(s: Desktop):
         check(s.window_gone(title), f"Escape did not hide {title!r}")
 
 
-def scenario_drags(s: Desktop):
+def scenario_drags(s):
     form4 = s.wait_window("Form4")
     s.activate(form4)
     rng = random.Random(12)
@@ -203,7 +146,7 @@ def scenario_drags(s: Desktop):
     check(longest < 1.0, f"the diagram stopped repainting for {longest:.2f} s during a drag")
 
 
-def scenario_maximise_and_bound(s: Desktop):
+def scenario_maximise_and_bound(s):
     form4 = s.wait_window("Form4")
     s.activate(form4)
     x, y, w, h = s.settled(form4)
@@ -232,18 +175,14 @@ def scenario_maximise_and_bound(s: Desktop):
     check(report != b"e2e-marker" and report.count(b"\r\n") == 62, "no report copied after the large resize")
     check(bounded[2] <= largest and on_rule(bounded), f"20,000 px asked: {bounded}")
     check(answered < 3.0, f"the program answered after {answered:.1f} s")
-    peak = s.peak_rss_mb()
+    peak = s.rss_peak_mib()
     print(f"      largest diagram {big[2]}x{big[3]}; 20,000 px asked: {bounded[2]}x{bounded[3]}, "
           f"answered in {answered * 1000:.0f} ms; peak resident memory {peak:.0f} MB")
     check(peak <= 300, f"peak resident memory {peak:.0f} MB")
 
 
-def scenario_double_scale(binary, display):
-    os.environ["QT_SCALE_FACTOR"] = "2"
-    try:
-        s = Desktop(binary, display)
-    finally:
-        del os.environ["QT_SCALE_FACTOR"]
+def scenario_double_scale(binary, env):
+    s = harness.Program(binary, dict(env, QT_SCALE_FACTOR="2"))
     try:
         # FRESNEL from the keyboard (the window is larger than the screen).
         s.activate(s.main)
@@ -278,62 +217,20 @@ def scenario_double_scale(binary, display):
         s.stop()
 
 
-def main():
-    import argparse
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--binary", required=True)
-    args = parser.parse_args()
-    for tool in ("xdotool", "xclip", "import", "xdpyinfo", "xprop", "xwininfo", "openbox"):
-        if not shutil.which(tool):
-            print(f"SKIP: {tool} is not installed")
-            return SKIP
-    xvfb, display = start_xvfb()
-    if xvfb is None:
-        print("SKIP: Xvfb could not start")
-        return SKIP
-    env = dict(os.environ, DISPLAY=display)
-    passed = failed = 0
-    openbox = session = None
-    log_dir = tempfile.mkdtemp(prefix="kelvoran-desktop-")
-    try:
-        openbox = start_openbox(env)
-        paint_log = os.path.join(log_dir, "paints.log")
-        os.environ["KELVORAN_PAINT_LOG"] = paint_log
-        session = Desktop(args.binary, display)
-        del os.environ["KELVORAN_PAINT_LOG"]
-        session.paint_log = paint_log
-        scenarios = [
-            ("outer places, raise, Return and Escape", lambda: scenario_places_raise_keyboard(session)),
-            (f"{DRAGS} seeded drags keep the rule", lambda: scenario_drags(session)),
-            ("maximise, size bound and memory", lambda: scenario_maximise_and_bound(session)),
-            ("twice the scale: drawn at device resolution",
-             lambda: (session.stop(), scenario_double_scale(args.binary, display))),
-        ]
-        for name, run in scenarios:
-            try:
-                run()
-                passed += 1
-                print(f"PASS: {name}")
-            except Failure as e:
-                failed += 1
-                print(f"FAIL: {name}: {e}")
-                shot = os.path.join(tempfile.gettempdir(), f"kelvoran-desktop-{passed + failed}.png")
-                subprocess.run(["import", "-window", "root", shot], env=env, timeout=20)
-                print(f"      screenshot: {shot}")
-    except Failure as e:
-        failed += 1
-        print(f"FAIL: start-up: {e}")
-    finally:
-        if session:
-            session.stop()
-        if openbox:
-            openbox.terminate()
-            openbox.wait(timeout=5)
-        stop_xvfb(xvfb)
-        shutil.rmtree(log_dir, ignore_errors=True)
-    print(f"{passed} passed, {failed} failed")
-    return 0 if failed == 0 else 1
+def body(args):
+    harness.require("xdotool", "xclip", "import", "xprop", "xwininfo")
+    with tempfile.TemporaryDirectory(prefix="kelvoran-desktop-") as logs, harness.Xvfb() as x, harness.Openbox(x) as wm:
+        paint_log = os.path.join(logs, "paints.log")
+        with harness.Program(args.binary, dict(wm.env, KELVORAN_PAINT_LOG=paint_log)) as app:
+            app.paint_log = paint_log
+            return harness.run_scenarios([
+                ("outer places, raise, Return and Escape", scenario_places_raise_keyboard),
+                (f"{DRAGS} seeded drags keep the rule", scenario_drags),
+                ("maximise, size bound and memory", scenario_maximise_and_bound),
+                ("twice the scale: drawn at device resolution",
+                 lambda s: (s.stop(), scenario_double_scale(args.binary, wm.env))),
+            ], app)
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    harness.main(body)

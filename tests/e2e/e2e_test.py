@@ -1,233 +1,35 @@
 #!/usr/bin/env python3
 """End-to-end scenarios: the real program under its own Xvfb, driven with
 xdotool as a user would, read back only through the clipboard with xclip."""
-import argparse
 import os
-import re
-import select
-import shutil
-import signal
 import subprocess
 import sys
-import tempfile
 import time
 import xml.etree.ElementTree as ET
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import harness as h  # noqa: E402
 import oracle  # noqa: E402
+from harness import Failure, check  # noqa: E402
 
-SKIP = 77
 DEFAULT_FIELDS = ["10", "0", "10", "-5", "5", "10"]
 
 
-class Failure(Exception):
-    pass
+def put_aside(s, window):
+    """Drags a secondary window out of the main window's way (there is no
+    window manager to raise windows on click)."""
+    s.xdo("windowmove", "--sync", window, "820", "0")
+    time.sleep(0.1)
 
 
-def check(cond, message):
-    if not cond:
-        raise Failure(message)
-
-
-def answers(display):
-    try:
-        return subprocess.run(["xdpyinfo", "-display", display], stdout=subprocess.DEVNULL,
-                              stderr=subprocess.DEVNULL, timeout=10).returncode == 0
-    except subprocess.TimeoutExpired:
-        return False
-
-
-def start_xvfb():
-    """Starts Xvfb on a display it picks itself (-displayfd): a number that
-    looks free in /tmp may be held, through its abstract socket, by a server
-    whose /tmp we do not see. Xvfb writes the number once it accepts clients."""
-    if not shutil.which("Xvfb"):
-        return None, None
-    read_fd, write_fd = os.pipe()
-    log = tempfile.TemporaryFile()
-    # -noreset: the probe below is the server's first client, and a reset when
-    # it leaves would race with the program's own connection.
-    proc = subprocess.Popen(["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "1280x1024x24",
-                             "-nolisten", "tcp", "-noreset"],
-                            stdout=subprocess.DEVNULL, stderr=log, pass_fds=(write_fd,))
-    os.close(write_fd)
-    number = b""
-    with os.fdopen(read_fd, "rb") as pipe:
-        while not number.endswith(b"\n") and select.select([pipe], [], [], 15)[0]:
-            chunk = pipe.read(1)
-            if not chunk:
-                break
-            number += chunk
-    display = f":{number.decode().strip()}" if number.strip() else None
-    if display:
-        for _ in range(100):
-            if proc.poll() is not None:
-                break
-            if answers(display):
-                proc.log = log
-                return proc, display
-            time.sleep(0.1)
-    log.seek(0)
-    print(f"Xvfb did not start: {log.read().decode(errors='replace').strip()}")
-    if proc.poll() is None:
-        proc.kill()
-        proc.wait()
-    return None, None
-
-
-def xvfb_output(xvfb):
-    xvfb.log.seek(0)
-    state = "running" if xvfb.poll() is None else f"exited ({xvfb.returncode})"
-    return f"[{state}] " + xvfb.log.read().decode(errors="replace").strip()[-2000:]
-
-
-def stop_xvfb(xvfb):
-    xvfb.send_signal(signal.SIGTERM)
-    try:
-        xvfb.wait(timeout=5)
-    except subprocess.TimeoutExpired:
-        xvfb.kill()
-        xvfb.wait()
-
-
-class Session:
-    def __init__(self, binary, display):
-        self.env = dict(os.environ, DISPLAY=display)
-        self.env.pop("QT_QPA_PLATFORM", None)
-        self.env.pop("WAYLAND_DISPLAY", None)
-        self.env["XDG_RUNTIME_DIR"] = tempfile.mkdtemp(prefix="kelvoran-e2e-")
-        # A home of its own: the program must leave it empty.
-        self.home = tempfile.mkdtemp(prefix="kelvoran-home-")
-        self.env["HOME"] = self.home
-        for var in ("XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"):
-            self.env.pop(var, None)
-        # A file, not a pipe: a chatty program must never block on a full pipe.
-        self.stderr = tempfile.TemporaryFile()
-        self.proc = subprocess.Popen([binary], env=self.env, stdout=subprocess.DEVNULL, stderr=self.stderr)
-        try:
-            self.main = self.wait_window("Installation triphasée")
-            self.menu_height = self.client_origin()
-        except Failure:
-            self.stop()
-            raise
-
-    # -- X helpers ---------------------------------------------------------
-    def run(self, *args, check_rc=True):
-        out = subprocess.run(list(args), env=self.env, capture_output=True, timeout=20)
-        if check_rc and out.returncode != 0:
-            raise Failure(f"{' '.join(args)} failed: {out.stderr.decode(errors='replace')}")
-        return out.stdout
-
-    def xdo(self, *args):
-        return self.run("xdotool", *args).decode().strip()
-
-    def wait_window(self, name, timeout=10.0, visible=True):
-        end = time.time() + timeout
-        while time.time() < end:
-            if self.proc.poll() is not None:
-                raise Failure(f"program exited ({self.proc.returncode}) while waiting for {name!r}: "
-                              f"{self.error_output()}")
-            args = ["search"] + (["--onlyvisible"] if visible else []) + ["--name", f"^{re.escape(name)}$"]
-            out = self.run("xdotool", *args, check_rc=False).decode().split()
-            if out:
-                return out[0]
-            time.sleep(0.05)
-        raise Failure(f"window {name!r} did not appear")
-
-    def window_gone(self, name, timeout=5.0):
-        end = time.time() + timeout
-        while time.time() < end:
-            out = self.run("xdotool", "search", "--onlyvisible", "--name", f"^{re.escape(name)}$",
-                           check_rc=False).decode().split()
-            if not out:
-                return True
-            time.sleep(0.05)
-        return False
-
-    def geometry(self, window):
-        out = self.xdo("getwindowgeometry", "--shell", window)
-        values = dict(line.split("=") for line in out.splitlines() if "=" in line)
-        return int(values["X"]), int(values["Y"]), int(values["WIDTH"]), int(values["HEIGHT"])
-
-    def client_origin(self):
-        """Height of the menu bar: the first white row of the schematic panel."""
-        for _ in range(20):
-            txt = self.run("import", "-window", self.main, "-crop", "1x80+200+0", "txt:-").decode()
-            for line in txt.splitlines()[1:]:
-                m = re.match(r"\d+,(\d+):.*#FFFFFF", line)
-                if m:
-                    return int(m.group(1))
-            time.sleep(0.1)
-        raise Failure("could not find the schematic panel below the menu bar")
-
-    def click(self, window, x, y):
-        self.xdo("mousemove", "--window", window, str(x), str(y))
-        self.xdo("click", "1")
-        time.sleep(0.08)
-
-    def click_main(self, x, y):
-        """Click at client coordinates of the main window (below the menu bar)."""
-        self.click(self.main, x, y + self.menu_height)
-
-    def put_aside(self, window):
-        """Drags a secondary window out of the main window's way (there is no
-        window manager to raise windows on click)."""
-        self.xdo("windowmove", "--sync", window, "820", "0")
-        time.sleep(0.1)
-
-    def select_label(self, x, y, width):
-        """Selects a result label's text with a mouse drag, client coordinates."""
-        y += self.menu_height
-        self.xdo("mousemove", "--window", self.main, str(x + 1), str(y))
-        self.xdo("mousedown", "1")
-        self.xdo("mousemove", "--window", self.main, str(x + width), str(y))
-        self.xdo("mouseup", "1")
-        time.sleep(0.1)
-
-    def focus(self, window):
-        self.xdo("windowfocus", "--sync", window)
-
-    def key(self, window, *keys):
-        self.focus(window)
-        self.xdo("key", "--clearmodifiers", "--delay", "30", *keys)
-        time.sleep(0.08)
-
-    def type(self, window, text):
-        self.focus(window)
-        if text:
-            self.xdo("type", "--delay", "20", "--", text)
-        time.sleep(0.05)
-
-    def clipboard(self, target=None, timeout=3.0):
-        args = ["xclip", "-selection", "clipboard", "-o"] + (["-t", target] if target else [])
-        end = time.time() + timeout
-        last = b""
-        while time.time() < end:
-            out = subprocess.run(args, env=self.env, capture_output=True, timeout=10)
-            if out.returncode == 0:
-                return out.stdout
-            last = out.stderr
-            time.sleep(0.1)
-        raise Failure(f"clipboard {target or 'text'} unreadable: {last!r}")
-
-    def clear_clipboard(self):
-        subprocess.run(["xclip", "-selection", "clipboard", "-i"], env=self.env, input=b"e2e-marker",
-                       timeout=10)
-        time.sleep(0.1)
-
-    def error_output(self):
-        self.stderr.seek(0)
-        return self.stderr.read().decode(errors="replace")[-2000:]
-
-    def stop(self):
-        if self.proc.poll() is None:
-            self.proc.kill()
-        try:
-            self.proc.wait(timeout=5)
-        except subprocess.TimeoutExpired:
-            pass
-        shutil.rmtree(self.env["XDG_RUNTIME_DIR"], ignore_errors=True)
-        shutil.rmtree(self.home, ignore_errors=True)
+def select_label(s, x, y, width):
+    """Selects a result label's text with a mouse drag, client coordinates."""
+    y += s.menu_height
+    s.xdo("mousemove", "--window", s.main, str(x + 1), str(y))
+    s.xdo("mousedown", "1")
+    s.xdo("mousemove", "--window", s.main, str(x + width), str(y))
+    s.xdo("mouseup", "1")
+    time.sleep(0.1)
 
 
 # Client coordinates of the main window's controls (centres).
@@ -253,7 +55,7 @@ def compare_report(got: bytes, expected: str, what: str):
           f"{what}: report has {len(got_lines) - 1} lines, expected 62 ending in CR LF")
 
 
-def copy_report(s: Session):
+def copy_report(s):
     s.clear_clipboard()
     s.key(s.main, "ctrl+c")
     end = time.time() + 3
@@ -265,7 +67,7 @@ def copy_report(s: Session):
     raise Failure("Ctrl+C put nothing on the clipboard")
 
 
-def type_fields(s: Session, texts):
+def type_fields(s, texts):
     """Types the six texts through the tab order Edit1..Edit6."""
     s.click_main(*EDIT1)
     for k, text in enumerate(texts):
@@ -278,11 +80,11 @@ def type_fields(s: Session, texts):
             s.key(s.main, "Tab")
 
 
-def scenario_default_report(s: Session):
+def scenario_default_report(s):
     compare_report(copy_report(s), oracle.report(oracle.solve(DEFAULT_FIELDS, [True] * 3, True)), "default")
 
 
-def scenario_typed_fields_and_switch(s: Session):
+def scenario_typed_fields_and_switch(s):
     fields = ["1.5x", "2,5", "  -2.5E+2", "", "7", "-3"]
     type_fields(s, fields)
     s.click_main(*SWITCH[3])  # opens line 3
@@ -294,7 +96,7 @@ def scenario_typed_fields_and_switch(s: Session):
     s.click_main(*BITBTN3)
 
 
-def scenario_neutral_open_polar(s: Session):
+def scenario_neutral_open_polar(s):
     s.click_main(*SWITCH["N"])
     s.click_main(*BITBTN3)
     s.click(s.main, *MENU_PARAMETRES)
@@ -311,14 +113,14 @@ def scenario_neutral_open_polar(s: Session):
     state = oracle.solve(DEFAULT_FIELDS, [True] * 3, False)
     compare_report(copy_report(s), oracle.report(state), "neutral open, polar")
     # One result read back as a user would: select Label6 (VZ1) and copy it.
-    s.select_label(96, 392, 110)
+    select_label(s, 96, 392, 110)
     label = copy_report(s).decode()
     expected = oracle.label_text(state["vz"][0], False)
     check(label == expected, f"Label6 reads {label!r}, expected {expected!r}")
-    s.put_aside(dlg)
+    put_aside(s, dlg)
 
 
-def scenario_short_circuit(s: Session):
+def scenario_short_circuit(s):
     type_fields(s, ["0", "0", "10", "0", "0", "10"])
     s.click_main(*BITBTN3)
     box = s.wait_window("Confirmation")
@@ -331,7 +133,7 @@ def scenario_short_circuit(s: Session):
                    "after the short circuit")
 
 
-def scenario_diagram_copy(s: Session):
+def scenario_diagram_copy(s):
     s.click_main(*BITBTN1)
     form4 = s.wait_window("Form4")
     s.xdo("windowsize", "--sync", form4, "600", "500")  # a drag of the right edge
@@ -367,10 +169,10 @@ def scenario_diagram_copy(s: Session):
     check(emf[:4] == b"\x01\x00\x00\x00" and emf[40:44] == b" EMF", "image/emf is not an enhanced metafile")
     png = s.clipboard("image/png")
     check(png[:8] == b"\x89PNG\r\n\x1a\n", "image/png is not a PNG")
-    s.put_aside(form4)
+    put_aside(s, form4)
 
 
-def scenario_diagram_size_bound(s: Session):
+def scenario_diagram_size_bound(s):
     """Asked 20,000 pixels, the diagram window stays within the screen (its
     picture with it): bounded memory, and the program answers at once."""
     form4 = s.wait_window("Form4")
@@ -382,14 +184,13 @@ def scenario_diagram_size_bound(s: Session):
     _, _, width, height = s.geometry(form4)
     check((width, height) == (949, 1024), f"asked 20,000 px, the diagram window is {width}x{height}")
     check(answered < 3.0, f"the program answered {answered:.1f} s after the large resize")
-    with open(f"/proc/{s.proc.pid}/status") as f:
-        peak = next(int(line.split()[1]) for line in f if line.startswith("VmHWM:")) / 1024
+    peak = s.rss_peak_mib()
     check(peak < 1024, f"peak resident memory {peak:.0f} MB")
     print(f"      20,000 px asked: {width}x{height}, answered in {answered * 1000:.0f} ms, peak {peak:.0f} MB")
     s.xdo("windowsize", "--sync", form4, "600", "500")
 
 
-def scenario_series_calculator(s: Session):
+def scenario_series_calculator(s):
     s.click_main(*BITBTN2)
     calc = s.wait_window("Calcul du modèle série")
     s.click(calc, 184 + 44, 64 + 28)  # "Calculer"
@@ -400,15 +201,12 @@ def scenario_series_calculator(s: Session):
         s.key(calc, "ctrl+a", "ctrl+c")
         results.append(s.clipboard().decode())
     check(results == ["5", "5"], f"series calculator shows {results}, expected ['5', '5']")
-    s.put_aside(calc)
+    put_aside(s, calc)
 
 
-def scenario_quit(s: Session):
+def scenario_quit(s):
     s.click(s.main, *MENU_QUITTER)
-    try:
-        rc = s.proc.wait(timeout=1.5)
-    except subprocess.TimeoutExpired:
-        raise Failure("\"Quitter\" did not end the program within 1.5 s")
+    rc = s.wait_exit(1.5)
     check(rc == 0, f"the program ended with exit code {rc}")
     # Fontconfig may cache what it found; the program itself writes nothing.
     written = [os.path.relpath(os.path.join(d, f), s.home) for d, _, files in os.walk(s.home) for f in files]
@@ -426,50 +224,12 @@ def check_no_display(binary):
     check("aucun affichage utilisable" in err and "DISPLAY" in err, f"no French explanation: {err}")
 
 
-def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--binary", required=True)
-    args = parser.parse_args()
-    for tool in ("xdotool", "xclip", "import", "xdpyinfo"):
-        if not shutil.which(tool):
-            print(f"SKIP: {tool} is not installed")
-            return SKIP
-    passed, failed = 0, 0
-    try:
-        check_no_display(args.binary)
-        passed += 1
-        print("PASS: no display")
-    except Failure as e:
-        failed += 1
-        print(f"FAIL: no display: {e}")
-    xvfb, display = start_xvfb()
-    if xvfb is None:
-        print("SKIP: Xvfb could not start")
-        return SKIP
-    print(f"Xvfb on {display}")
-    session = None
-    try:
-        # A program that cannot reach its display is at fault only if another
-        # client still can; a server that stopped answering is replaced.
-        for attempt in range(3):
-            try:
-                session = Session(args.binary, display)
-                break
-            except Failure as e:
-                if "could not connect to display" not in str(e) or answers(display):
-                    raise
-                print(f"RETRY: {e}".strip())
-                print(f"      Xvfb said: {xvfb_output(xvfb)}")
-                stop_xvfb(xvfb)
-                xvfb = None
-                if attempt == 2:
-                    print("SKIP: Xvfb started three times but stopped answering its clients")
-                    return SKIP
-                xvfb, display = start_xvfb()
-                if xvfb is None:
-                    print("SKIP: Xvfb could not start again")
-                    return SKIP
-        scenarios = [
+def body(args):
+    h.require("xdotool", "xclip", "import")
+    with h.Xvfb() as x, h.Program(args.binary, x.env) as app:
+        print(f"Xvfb on {x.display}")
+        return h.run_scenarios([
+            ("no display", lambda _: check_no_display(args.binary)),
             ("default start, Ctrl+C report", scenario_default_report),
             ("typed fields, switch, calculate", scenario_typed_fields_and_switch),
             ("short circuit answered with Enter", scenario_short_circuit),
@@ -478,36 +238,8 @@ def main():
             ("series calculator", scenario_series_calculator),
             ("neutral open, polar notation", scenario_neutral_open_polar),
             ("Quitter", scenario_quit),
-        ]
-        for name, run in scenarios:
-            try:
-                run(session)
-                passed += 1
-                print(f"PASS: {name}")
-            except Failure as e:
-                failed += 1
-                print(f"FAIL: {name}: {e}")
-                shot = os.path.join(tempfile.gettempdir(), f"kelvoran-e2e-{passed + failed}.png")
-                subprocess.run(["import", "-window", "root", shot], env=session.env, timeout=20)
-                print(f"      screenshot: {shot}")
-            if session.proc.poll() is not None and name != "Quitter":
-                failed += 1
-                print(f"FAIL: the program died ({session.proc.returncode}): "
-                      f"{session.error_output()}")
-                break
-    except Failure as e:
-        failed += 1
-        print(f"FAIL: start-up: {e}")
-        if xvfb is not None:
-            print(f"      Xvfb said: {xvfb_output(xvfb)}")
-    finally:
-        if session:
-            session.stop()
-        if xvfb is not None:
-            stop_xvfb(xvfb)
-    print(f"{passed} passed, {failed} failed")
-    return 0 if failed == 0 else 1
+        ], app)
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    h.main(body)

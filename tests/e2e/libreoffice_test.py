@@ -5,29 +5,24 @@ xdotool; the copied enhanced metafile converted to PDF headlessly (no text
 background box, every name as text), then a plain paste (Ctrl+V, the
 dispatcher's .uno:Paste) into a Writer document that reads kelvoran's X
 clipboard, and a paste special as GDI metafile."""
-import argparse
 import os
 import re
-import shutil
 import subprocess
 import sys
 import tempfile
 import time
 import zlib
 
-DEBIAN_PYTHON = "/usr/bin/python3"  # where Debian's python3-uno lives
-
 try:
     import uno  # noqa: F401
     from com.sun.star.beans import PropertyValue
-except ImportError:
-    if os.path.realpath(sys.executable) != os.path.realpath(DEBIAN_PYTHON) and os.path.exists(DEBIAN_PYTHON):
-        os.execv(DEBIAN_PYTHON, [DEBIAN_PYTHON] + sys.argv)
+except ImportError:  # harness.require re-runs under Debian's Python, or skips
     uno = None
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from e2e_test import (BITBTN1, SKIP, TOOLBUTTON, Failure, Session, check,  # noqa: E402
-                      start_xvfb, stop_xvfb)
+import harness as h  # noqa: E402
+from e2e_test import BITBTN1, TOOLBUTTON  # noqa: E402
+from harness import Failure, check  # noqa: E402
 
 EMF_LO = 'application/x-openoffice-emf;windows_formatname="Image EMF"'
 # Default settings, neutral closed: the names and the two scale labels.
@@ -140,26 +135,16 @@ class Office:
             self.proc.wait()
 
 
-def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--binary", required=True)
-    args = parser.parse_args()
-    if uno is None:
-        print("SKIP: python3-uno is not installed")
-        return SKIP
-    for tool in ("soffice", "pdftotext", "xdotool", "xclip", "import", "xdpyinfo"):
-        if not shutil.which(tool):
-            print(f"SKIP: {tool} is not installed")
-            return SKIP
-    xvfb, display = start_xvfb()
-    if xvfb is None:
-        print("SKIP: Xvfb could not start")
-        return SKIP
-    work = tempfile.mkdtemp(prefix="kelvoran-lo-")
-    session = office = None
-    failed = 0
+def body(args):
+    h.require("py:uno", "soffice", "pdftotext", "xdotool", "xclip", "import")
+    with tempfile.TemporaryDirectory(prefix="kelvoran-lo-") as work, h.Xvfb() as x, \
+            h.Program(args.binary, x.env) as app:
+        return h.run_scenarios([("EMF in PDF, pasted into Writer", lambda s: paste_scenario(s, x.display, work))], app)
+
+
+def paste_scenario(session, display, work):
+    office = None
     try:
-        session = Session(args.binary, display)
         session.click_main(*BITBTN1)
         form4 = session.wait_window("Form4")
         session.clear_clipboard()
@@ -173,7 +158,7 @@ def main():
 
         started = time.time()
         words = check_emf_in_pdf(session.clipboard(EMF_LO), work)
-        print(f"PASS: the EMF in PDF: no filled rectangle, {words} words of text "
+        print(f"      the EMF in PDF: no filled rectangle, {words} words of text "
               f"({time.time() - started:.1f} s)")
 
         started = time.time()
@@ -188,31 +173,19 @@ def main():
               f"plain paste gave {plain}, expected a raster of at least {3 * width}x{3 * height}")
         check(all(abs(a - b) <= 30 for a, b in zip(plain["mm100"], expected_mm100)),
               f"plain paste is {plain['mm100']} (0.01 mm), expected {expected_mm100}")
-        print(f"PASS: Writer Ctrl+V: {plain['mime']} {plain['pixels'][0]}x{plain['pixels'][1]} px for a "
+        print(f"      Writer Ctrl+V: {plain['mime']} {plain['pixels'][0]}x{plain['pixels'][1]} px for a "
               f"{width}x{height} diagram, {plain['mm100'][0] / 100:.1f} x {plain['mm100'][1] / 100:.1f} mm")
         special = office.paste_into_writer(".uno:ClipboardFormatItems",
                                            [prop("SelectedFormat", GDIMETAFILE_FORMAT)])
         check(special["type"] == VECTOR, f"paste special as GDI metafile gave {special}")
         check(all(abs(a - b) <= 30 for a, b in zip(special["mm100"], expected_mm100)),
               f"the metafile is {special['mm100']} (0.01 mm), expected {expected_mm100}")
-        print(f"PASS: Writer paste special, GDI metafile: a vector picture of "
+        print(f"      Writer paste special, GDI metafile: a vector picture of "
               f"{special['mm100'][0] / 100:.1f} x {special['mm100'][1] / 100:.1f} mm")
-    except Failure as e:
-        failed += 1
-        print(f"FAIL: {e}")
-        if session is not None:
-            shot = os.path.join(tempfile.gettempdir(), "kelvoran-libreoffice.png")
-            subprocess.run(["import", "-window", "root", shot], env=session.env, timeout=20)
-            print(f"      screenshot: {shot}")
     finally:
         if office:
             office.stop()
-        if session:
-            session.stop()
-        stop_xvfb(xvfb)
-        shutil.rmtree(work, ignore_errors=True)
-    return 0 if failed == 0 else 1
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    h.main(body)

@@ -1,5 +1,6 @@
 #include "model/floaterror.h"
 #include "solver/solver.h"
+#include "solverdouble.h"
 
 #include <gtest/gtest.h>
 
@@ -15,33 +16,19 @@ using namespace kelvoran;
 
 namespace {
 
-// An installation whose view records every write and every short-circuit
-// report in one ordered list.
-struct Inst : SolverView {
+struct Inst : test::SolverDouble {
     InstallationState s;
     DisplaySettings d;
-    std::array<std::string, 6> fields{};
-    std::vector<std::string> events;
-    std::map<std::string, std::string> texts;
 
     explicit Inst(unsigned switches = 15) // bits: line 1, 2, 3, neutral closed
     {
         initializeDefaults(s, d);
-        for (std::size_t k = 0; k < fields.size(); ++k)
-            fields[k] = kDefaultFieldTexts[k];
         s.line1Closed = switches & 1;
         s.line2Closed = switches & 2;
         s.line3Closed = switches & 4;
         s.neutralClosed = switches & 8;
     }
     void solve() { solveInstallation(s, d, *this); }
-    std::string fieldText(int index) const override { return fields.at(index); }
-    void setResultText(ResultLabel label, const std::string& text) override
-    {
-        events.push_back(std::string(resultLabelName(label)) + "=" + text);
-        texts[resultLabelName(label)] = text;
-    }
-    void reportShortCircuit() override { events.push_back("Attention:court-circuit"); }
 };
 
 using C = std::complex<long double>;

@@ -7,8 +7,8 @@
 #include "diagram/qtsurfaces.h"
 #include "diagramclipboard.h"
 #include "graphfresnel.h"
-#include "tst_emf_reader.h"
-#include "tst_modal.h"
+#include "emf_reader.h"
+#include "widget_fixture.h"
 
 #include <QClipboard>
 #include <QLineEdit>

@@ -6,7 +6,7 @@
 #include "diagram/qtsurfaces.h"
 #include "diagram/recordingsurface.h"
 #include "graphfresnel.h"
-#include "tst_modal.h"
+#include "widget_fixture.h"
 
 #include <QCheckBox>
 #include <QtTest>

@@ -7,7 +7,7 @@
 #include "calcmodeleserie.h"
 #include "graphfresnel.h"
 #include "report/report.h"
-#include "tst_modal.h"
+#include "widget_fixture.h"
 
 #include <QClipboard>
 #include <QtTest>

@@ -13,8 +13,8 @@
 #include "graphfresnel.h"
 #include "numtext/numtext.h"
 #include "report/report.h"
-#include "tst_emf_reader.h"
-#include "tst_modal.h"
+#include "emf_reader.h"
+#include "widget_fixture.h"
 
 #include <QCheckBox>
 #include <QClipboard>

@@ -4,30 +4,19 @@
 #include "diagram/composition.h"
 #include "diagram/recordingsurface.h"
 #include "model/floaterror.h"
-#include "solver/solver.h"
+#include "solverdouble.h"
 
-#include <array>
 #include <functional>
 #include <string>
 #include <vector>
 
 namespace kelvoran::test {
 
-// R1, R2, R3, X1, X2, X3 as typed in Edit1..Edit6.
-using FieldTexts = std::array<std::string, 6>;
-inline const FieldTexts kDefaultFields{std::string(kDefaultFieldTexts[0]), std::string(kDefaultFieldTexts[1]),
-                                       std::string(kDefaultFieldTexts[2]), std::string(kDefaultFieldTexts[3]),
-                                       std::string(kDefaultFieldTexts[4]), std::string(kDefaultFieldTexts[5])};
-
-struct Installation : SolverView {
+struct Installation : SolverDouble {
     InstallationState state;
     DisplaySettings settings;
-    FieldTexts fields;
 
     Installation() { initializeDefaults(state, settings); }
-    std::string fieldText(int index) const override { return fields.at(index); }
-    void setResultText(ResultLabel, const std::string&) override {}
-    void reportShortCircuit() override {}
 
     Installation& solve(const FieldTexts& texts = kDefaultFields)
     {

@@ -2,9 +2,9 @@
 // diagram it records, played back record by record against the recording
 // surface; its underlines, lines of their own on the raster's pixels; then
 // an outside reader, printemf, lists it.
-#include "tst_emf_reader.h"
+#include "emf_reader.h"
 
-#include "../diagram/testinstallation.h"
+#include "testinstallation.h"
 #include "diagram/emf/emfdiagram.h"
 #include "diagram/qtsurfaces.h"
 
