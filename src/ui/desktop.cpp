@@ -1,52 +1,37 @@
 #include "desktop.h"
 
-#include <QAbstractNativeEventFilter>
-#include <QCoreApplication>
+#include "desktop_wayland.h"
+#include "desktop_x11.h"
+
 #include <QEvent>
-#include <QFontMetrics>
-#include <QGridLayout>
 #include <QGuiApplication>
 #include <QHash>
-#include <QMessageBox>
-#include <QPointer>
 #include <QScreen>
-#include <QSpacerItem>
+#include <QTimer>
 #include <QWidget>
 #include <QWindow>
 
 #include <algorithm>
-#include <array>
-#include <chrono>
-#include <cstdlib>
-#include <cstring>
+#include <utility>
 #include <optional>
-#include <thread>
-#include <vector>
-
-#ifdef KELVORAN_HAVE_XCB
-#include <xcb/xcb.h>
-#endif
 
 namespace desktop {
 
 namespace {
 
-// What this module keeps about one top-level window. A child of the window,
-// so it goes with it.
+// What this part keeps about one top-level window; a child of the window, so
+// it goes with it.
 class WindowCare : public QObject {
 public:
     explicit WindowCare(QWidget* window);
     ~WindowCare() override;
-
     static WindowCare* of(QWidget* window);
 
     QWidget* window() const { return static_cast<QWidget*>(parent()); }
-    quint32 nativeId() const { return nativeId_; }
-    void registerNative();
 
-    // The last frame read from the window manager, in native pixels.
+    // The frame as last announced, native pixels; read again after a change.
     std::optional<QMargins> nativeFrame;
-    bool frameAsked = false;
+    QMargins frame();
 
     // Placement: the frame's corner and outer size, or centred.
     bool placing = false;
@@ -54,21 +39,29 @@ public:
     QPoint topLeft;
     QSize outer;
     bool shown = false;
-    bool awaitingMap = false;
-    QMargins assumedFrame;
-    void place(const QMargins& frame);
-    void checkFrameOnceMapped();
+    bool awaitingFrame = false; // shown, not yet framed by the window manager
+    QMargins placedWith;        // the frame the last placement assumed
+    void place();
+    void bound();
 
-    std::optional<int> aspectDifference;
-    void writeAspectHints();
+    // The proportion rule, outer height - outer width.
+    std::optional<int> difference;
+    std::optional<int> hintedDifference;
+    QSize ruleSize();
+    void follow();
+    QTimer dragEnd;
 
-    std::function<void()> frameChanged;
+    void frameChanged();
+    void screensChanged();
+
+    // Listens to the window manager once the native window exists.
+    void registerNative();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    quint32 nativeId_ = 0;
+    unsigned nativeId_ = 0;
 };
 
 QHash<QWidget*, WindowCare*>& careByWindow()
@@ -77,20 +70,22 @@ QHash<QWidget*, WindowCare*>& careByWindow()
     return map;
 }
 
-QHash<quint32, WindowCare*>& careByNativeId()
+// The frame last seen around any window: the best guess for a window that
+// the window manager has not framed yet.
+std::optional<QMargins>& lastNativeFrame()
 {
-    static QHash<quint32, WindowCare*> map;
-    return map;
+    static std::optional<QMargins> frame;
+    return frame;
 }
 
-qreal nativeScale(QWidget* window)
+qreal nativeScale(const QWidget* window)
 {
     const QWindow* handle = window->windowHandle();
     return handle ? handle->devicePixelRatio() : window->devicePixelRatioF();
 }
 
-// The frame as Qt knows it, on platforms other than X11.
-QMargins qtFrame(QWidget* window)
+// The frame as Qt knows it, where no window manager tells it.
+QMargins qtFrame(const QWidget* window)
 {
     const QRect outer = window->frameGeometry();
     const QRect inner = window->geometry();
@@ -106,200 +101,96 @@ QMargins toLogical(const QMargins& m, qreal scale)
                     qRound(m.bottom() / scale));
 }
 
-#ifdef KELVORAN_HAVE_XCB
-
-// ICCCM WM_SIZE_HINTS: 18 longs, flags first.
-constexpr std::size_t kHintsLength = 18;
-constexpr quint32 kPAspect = 1u << 7;
-constexpr quint32 kPBaseSize = 1u << 8;
-enum HintField : std::size_t {
-    kFlags = 0,
-    kMinAspectX = 11,
-    kMinAspectY = 12,
-    kMaxAspectX = 13,
-    kMaxAspectY = 14,
-    kBaseWidth = 15,
-    kBaseHeight = 16,
-};
-
-xcb_connection_t* connection()
+int horizontal(const QMargins& m)
 {
-    auto* app = qGuiApp;
-    if (!app)
-        return nullptr;
-    auto* x11 = app->nativeInterface<QNativeInterface::QX11Application>();
-    return x11 ? x11->connection() : nullptr;
+    return m.left() + m.right();
 }
 
-xcb_window_t rootWindow(xcb_connection_t* c)
+int vertical(const QMargins& m)
 {
-    return xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+    return m.top() + m.bottom();
 }
 
-xcb_atom_t atom(xcb_connection_t* c, const char* name)
+QRect availableArea(QPoint near)
 {
-    static QHash<QByteArray, xcb_atom_t> cache;
-    const QByteArray key(name);
-    if (const auto it = cache.constFind(key); it != cache.constEnd())
-        return *it;
-    xcb_intern_atom_reply_t* reply =
-        xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, static_cast<uint16_t>(std::strlen(name)), name), nullptr);
-    const xcb_atom_t value = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
-    std::free(reply);
-    cache.insert(key, value);
-    return value;
+    const QScreen* screen = QGuiApplication::screenAt(near);
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    return screen ? screen->availableGeometry() : QRect();
 }
 
-// A property of 32-bit items of the given type; empty when absent. Errors
-// (a window gone meanwhile) are taken here rather than reported by Qt.
-std::vector<quint32> readLongs(xcb_connection_t* c, xcb_window_t window, xcb_atom_t property, xcb_atom_t type,
-                               uint32_t count)
+// Whether something else than the program decides the window's size now.
+bool sizedElsewhere(QWidget* window)
 {
-    std::vector<quint32> values;
-    xcb_generic_error_t* error = nullptr;
-    xcb_get_property_reply_t* reply =
-        xcb_get_property_reply(c, xcb_get_property(c, 0, window, property, type, 0, count), &error);
-    std::free(error);
-    if (reply && reply->type == type && reply->format == 32) {
-        const auto* data = static_cast<const quint32*>(xcb_get_property_value(reply));
-        const int n = xcb_get_property_value_length(reply) / 4;
-        values.assign(data, data + n);
-    }
-    std::free(reply);
-    return values;
+    if (window->windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen))
+        return true;
+    if (wayland::active())
+        return wayland::sizedByCompositor(window);
+    if (x11::active() && window->testAttribute(Qt::WA_WState_Created))
+        return x11::sizedByWindowManager(static_cast<unsigned>(window->winId()));
+    return false;
 }
 
-bool wmRunning(xcb_connection_t* c)
+bool dragUnderWay()
 {
-    const xcb_atom_t check = atom(c, "_NET_SUPPORTING_WM_CHECK");
-    const std::vector<quint32> child = readLongs(c, rootWindow(c), check, XCB_ATOM_WINDOW, 1);
-    if (child.size() != 1)
-        return false;
-    // A stale property left by a window manager that has gone names a window
-    // that no longer points to itself.
-    const std::vector<quint32> self = readLongs(c, child[0], check, XCB_ATOM_WINDOW, 1);
-    return self.size() == 1 && self[0] == child[0];
+    return x11::active() && x11::windowManagerRunning() && x11::pointerButtonHeld();
 }
-
-// _NET_FRAME_EXTENTS: left, right, top, bottom.
-std::optional<QMargins> readFrameExtents(xcb_connection_t* c, xcb_window_t window)
-{
-    const std::vector<quint32> v = readLongs(c, window, atom(c, "_NET_FRAME_EXTENTS"), XCB_ATOM_CARDINAL, 4);
-    if (v.size() != 4)
-        return std::nullopt;
-    return QMargins(static_cast<int>(v[0]), static_cast<int>(v[2]), static_cast<int>(v[1]), static_cast<int>(v[3]));
-}
-
-// Asks the window manager which frame it will draw around a window not yet
-// mapped, and waits briefly for the answer.
-std::optional<QMargins> requestFrameExtents(xcb_connection_t* c, xcb_window_t window)
-{
-    xcb_client_message_event_t message{};
-    message.response_type = XCB_CLIENT_MESSAGE;
-    message.format = 32;
-    message.window = window;
-    message.type = atom(c, "_NET_REQUEST_FRAME_EXTENTS");
-    xcb_send_event(c, 0, rootWindow(c), XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
-                   reinterpret_cast<const char*>(&message));
-    xcb_flush(c);
-    using namespace std::chrono;
-    const auto deadline = steady_clock::now() + milliseconds(150);
-    for (;;) {
-        if (auto frame = readFrameExtents(c, window))
-            return frame;
-        if (steady_clock::now() > deadline)
-            return std::nullopt;
-        std::this_thread::sleep_for(milliseconds(2));
-    }
-}
-
-// Watches the X events that concern the windows in care: the window mapped
-// (framed by now), its frame extents changed, its size hints rewritten.
-class NativeWatch : public QAbstractNativeEventFilter {
-public:
-    bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) override
-    {
-        if (eventType != "xcb_generic_event_t")
-            return false;
-        const auto* event = static_cast<const xcb_generic_event_t*>(message);
-        switch (event->response_type & 0x7f) {
-        case XCB_MAP_NOTIFY: {
-            const auto* map = static_cast<const xcb_map_notify_event_t*>(message);
-            if (WindowCare* care = careByNativeId().value(map->window); care && care->awaitingMap) {
-                care->awaitingMap = false;
-                QMetaObject::invokeMethod(care, [care] { care->checkFrameOnceMapped(); }, Qt::QueuedConnection);
-            }
-            break;
-        }
-        case XCB_PROPERTY_NOTIFY: {
-            const auto* property = static_cast<const xcb_property_notify_event_t*>(message);
-            WindowCare* care = careByNativeId().value(property->window);
-            if (!care)
-                break;
-            xcb_connection_t* c = connection();
-            if (property->atom == atom(c, "_NET_FRAME_EXTENTS")) {
-                // Read again when next asked. A deleted property (the window
-                // unmapped) keeps the frame last seen.
-                if (property->state == XCB_PROPERTY_NEW_VALUE) {
-                    care->nativeFrame.reset();
-                    if (care->frameChanged)
-                        QMetaObject::invokeMethod(care, care->frameChanged, Qt::QueuedConnection);
-                }
-            } else if (property->atom == XCB_ATOM_WM_NORMAL_HINTS && care->aspectDifference) {
-                // Qt writes the whole property whenever a size or a size
-                // limit changes; put the aspect back if it went.
-                QMetaObject::invokeMethod(care, [care] { care->writeAspectHints(); }, Qt::QueuedConnection);
-            }
-            break;
-        }
-        default:
-            break;
-        }
-        return false;
-    }
-};
-
-void watchNativeEvents()
-{
-    static bool installed = false;
-    if (installed || !connection())
-        return;
-    installed = true;
-    static NativeWatch watch;
-    QCoreApplication::instance()->installNativeEventFilter(&watch);
-}
-
-#endif // KELVORAN_HAVE_XCB
 
 WindowCare::WindowCare(QWidget* window) : QObject(window)
 {
     careByWindow().insert(window, this);
     window->installEventFilter(this);
+    // Where the window manager does not keep the rule during a drag, the
+    // size is corrected once the button is released.
+    dragEnd.setInterval(30);
+    connect(&dragEnd, &QTimer::timeout, this, [this] {
+        if (!x11::pointerButtonHeld()) {
+            dragEnd.stop();
+            follow();
+        }
+    });
+    auto* app = qGuiApp;
+    connect(app, &QGuiApplication::screenAdded, this, &WindowCare::screensChanged, Qt::QueuedConnection);
+    connect(app, &QGuiApplication::screenRemoved, this, &WindowCare::screensChanged, Qt::QueuedConnection);
 }
 
 WindowCare::~WindowCare()
 {
     careByWindow().remove(window());
     if (nativeId_)
-        careByNativeId().remove(nativeId_);
+        x11::forget(nativeId_);
 }
 
 WindowCare* WindowCare::of(QWidget* window)
 {
-    if (WindowCare* care = careByWindow().value(window))
-        return care;
-    return new WindowCare(window);
+    WindowCare* care = careByWindow().value(window);
+    if (!care)
+        care = new WindowCare(window);
+    care->registerNative();
+    return care;
 }
 
 void WindowCare::registerNative()
 {
-#ifdef KELVORAN_HAVE_XCB
-    if (nativeId_ || !connection())
+    if (nativeId_ || !x11::active() || !window()->testAttribute(Qt::WA_WState_Created))
         return;
-    watchNativeEvents();
-    nativeId_ = static_cast<quint32>(window()->winId());
-    careByNativeId().insert(nativeId_, this);
-#endif
+    nativeId_ = static_cast<unsigned>(window()->winId());
+    x11::listen(nativeId_, {[this] { frameChanged(); }, [this] { follow(); }});
+}
+
+QMargins WindowCare::frame()
+{
+    if (wayland::active())
+        return wayland::frame(window());
+    if (!x11::active())
+        return qtFrame(window());
+    if (!nativeFrame && nativeId_) {
+        nativeFrame = x11::frameExtents(nativeId_);
+        if (nativeFrame)
+            lastNativeFrame() = nativeFrame;
+    }
+    const std::optional<QMargins> known = nativeFrame ? nativeFrame : lastNativeFrame();
+    return known ? toLogical(*known, nativeScale(window())) : QMargins();
 }
 
 bool WindowCare::eventFilter(QObject* watched, QEvent* event)
@@ -309,110 +200,143 @@ bool WindowCare::eventFilter(QObject* watched, QEvent* event)
     if (watched == parent() && event->type() == QEvent::Show && !shown) {
         shown = true;
         registerNative();
-        if (placing) {
-            assumedFrame = frameMargins(window());
-            place(assumedFrame);
-            awaitingMap = nativeId_ != 0 && windowManagerRunning();
+        if (nativeId_ && x11::windowManagerRunning()) {
+            awaitingFrame = true;
+            if (!x11::frameExtents(nativeId_))
+                x11::requestFrameExtents(nativeId_);
         }
+        if (placing)
+            place();
     }
     return QObject::eventFilter(watched, event);
 }
 
-void WindowCare::place(const QMargins& frame)
+void WindowCare::bound()
+{
+    const QMargins f = frame();
+    QSize limit = screensLimit();
+    if (limit.isEmpty())
+        return;
+    if (difference)
+        limit = QSize(std::min(limit.width(), limit.height() - *difference),
+                      std::min(limit.width(), limit.height() - *difference) + *difference);
+    const QSize largest = limit.shrunkBy(f).expandedTo(QSize(1, 1));
+    if (window()->maximumSize() != largest) {
+        window()->setMaximumSize(largest);
+        hintedDifference.reset(); // Qt has rewritten the hints
+    }
+    if (difference && nativeId_) {
+        const int clientDifference = *difference + horizontal(f) - vertical(f);
+        if (hintedDifference != clientDifference) {
+            hintedDifference = clientDifference;
+            x11::keepAspect(nativeId_, qRound(clientDifference * nativeScale(window())));
+        }
+    }
+}
+
+void WindowCare::place()
 {
     QWidget* w = window();
-    const QPoint inside(frame.left(), frame.top());
+    const QMargins f = frame();
+    bound();
+    QRect outerRect;
     if (centred) {
-        const QSize outerSize = w->size().grownBy(frame);
-        QRect area(QPoint(0, 0), outerSize);
-        if (const QScreen* screen = QGuiApplication::primaryScreen())
-            area = screen->availableGeometry();
-        const QPoint corner(area.x() + (area.width() - outerSize.width()) / 2,
-                            area.y() + (area.height() - outerSize.height()) / 2);
-        w->setGeometry(QRect(corner + inside, w->size()));
+        const QSize outerSize = w->size().grownBy(f);
+        const QRect area = availableArea(QPoint(0, 0));
+        outerRect = QRect(QPoint(area.x() + (area.width() - outerSize.width()) / 2,
+                                 area.y() + (area.height() - outerSize.height()) / 2),
+                          outerSize);
     } else {
-        w->setGeometry(QRect(topLeft + inside, outer.shrunkBy(frame)));
+        QSize size = outer;
+        if (difference)
+            size.setHeight(size.width() + *difference);
+        outerRect = QRect(topLeft, size);
     }
+    outerRect = fitOnArea(outerRect, availableArea(outerRect.topLeft()));
+    const QRect client = outerRect.marginsRemoved(f);
+    placedWith = f;
+    w->setGeometry(QRect(client.topLeft(), client.size().boundedTo(w->maximumSize())));
 }
 
-// The window manager has framed the window: read the frame it really drew
-// and place the window again if it differs from the one announced.
-void WindowCare::checkFrameOnceMapped()
+// The window manager has announced a frame: the first time after the show,
+// the window is placed again if the frame differs from the one assumed;
+// later the bound and the rule follow.
+void WindowCare::frameChanged()
 {
-#ifdef KELVORAN_HAVE_XCB
-    if (xcb_connection_t* c = connection())
-        nativeFrame = readFrameExtents(c, nativeId_).value_or(QMargins());
-#endif
-    const QMargins frame = frameMargins(window());
-    if (frame != assumedFrame) {
-        assumedFrame = frame;
-        place(frame);
-    }
+    nativeFrame.reset();
+    const QMargins f = frame();
+    if (std::exchange(awaitingFrame, false) && placing && f != placedWith)
+        place();
+    else
+        bound();
+    follow();
 }
 
-void WindowCare::writeAspectHints()
+void WindowCare::screensChanged()
 {
-#ifdef KELVORAN_HAVE_XCB
-    xcb_connection_t* c = connection();
-    if (!c || !aspectDifference || !nativeId_)
+    bound();
+    follow();
+}
+
+QSize WindowCare::ruleSize()
+{
+    const QMargins f = frame();
+    const QSize largest = window()->maximumSize();
+    const int w = std::min(window()->width(), largest.width());
+    return QSize(w, w + *difference + horizontal(f) - vertical(f));
+}
+
+void WindowCare::follow()
+{
+    if (!difference)
         return;
-    const int difference = qRound(*aspectDifference * nativeScale(window()));
-    const quint32 baseWidth = static_cast<quint32>(std::max(0, -difference));
-    const quint32 baseHeight = static_cast<quint32>(std::max(0, difference));
-    std::vector<quint32> hints =
-        readLongs(c, nativeId_, XCB_ATOM_WM_NORMAL_HINTS, XCB_ATOM_WM_SIZE_HINTS, kHintsLength);
-    hints.resize(kHintsLength, 0);
-    const bool present = (hints[kFlags] & (kPAspect | kPBaseSize)) == (kPAspect | kPBaseSize);
-    if (present && hints[kMinAspectX] == 1 && hints[kMinAspectY] == 1 && hints[kMaxAspectX] == 1
-        && hints[kMaxAspectY] == 1 && hints[kBaseWidth] == baseWidth && hints[kBaseHeight] == baseHeight)
+    bound();
+    QWidget* w = window();
+    if (sizedElsewhere(w))
         return;
-    hints[kFlags] |= kPAspect | kPBaseSize;
-    hints[kMinAspectX] = hints[kMinAspectY] = hints[kMaxAspectX] = hints[kMaxAspectY] = 1;
-    hints[kBaseWidth] = baseWidth;
-    hints[kBaseHeight] = baseHeight;
-    xcb_change_property(c, XCB_PROP_MODE_REPLACE, nativeId_, XCB_ATOM_WM_NORMAL_HINTS, XCB_ATOM_WM_SIZE_HINTS, 32,
-                        kHintsLength, hints.data());
-    xcb_flush(c);
-#endif
+    const QSize wanted = ruleSize();
+    if (w->size() == wanted)
+        return;
+    // A window manager's drag that does not keep the rule: follow it, and
+    // correct once when it ends rather than fight it at every step.
+    if (dragUnderWay()) {
+        dragEnd.start();
+        return;
+    }
+    w->resize(wanted);
+    // Qt has just rewritten the size hints: the aspect goes back at once.
+    hintedDifference.reset();
+    bound();
 }
 
 } // namespace
+
+QRect fitOnArea(const QRect& outer, const QRect& area)
+{
+    if (area.isEmpty())
+        return outer;
+    const auto fit = [](int pos, int size, int start, int length) {
+        if (size >= length)
+            return start;
+        return std::clamp(pos, start, start + length - size);
+    };
+    return QRect(QPoint(fit(outer.x(), outer.width(), area.x(), area.width()),
+                        fit(outer.y(), outer.height(), area.y(), area.height())),
+                 outer.size());
+}
+
+QSize screensLimit()
+{
+    QSize limit;
+    for (const QScreen* screen : QGuiApplication::screens())
+        limit = limit.expandedTo(screen->geometry().size());
+    return limit;
+}
 
 QMargins frameMargins(QWidget* window)
 {
-#ifdef KELVORAN_HAVE_XCB
-    xcb_connection_t* c = connection();
-    if (!c)
-        return qtFrame(window);
-    WindowCare* care = WindowCare::of(window);
-    care->registerNative();
-    if (!care->nativeFrame) {
-        std::optional<QMargins> frame = readFrameExtents(c, care->nativeId());
-        if (!frame && !care->frameAsked) {
-            care->frameAsked = true;
-            if (!wmRunning(c))
-                frame = QMargins(); // nothing frames it; a window manager started later would say so
-            else
-                frame = requestFrameExtents(c, care->nativeId());
-        }
-        if (!frame)
-            return {};
-        care->nativeFrame = frame;
-    }
-    return toLogical(*care->nativeFrame, nativeScale(window));
-#endif
-    return qtFrame(window);
+    return WindowCare::of(window)->frame();
 }
-
-namespace {
-
-// Before its native window exists a window has no frame to ask about.
-QMargins knownFrame(QWidget* window)
-{
-    return window->testAttribute(Qt::WA_WState_Created) ? frameMargins(window) : QMargins();
-}
-
-} // namespace
 
 void placeOuter(QWidget* window, QPoint topLeft, QSize outer)
 {
@@ -421,7 +345,7 @@ void placeOuter(QWidget* window, QPoint topLeft, QSize outer)
     care->centred = false;
     care->topLeft = topLeft;
     care->outer = outer;
-    care->place(knownFrame(window));
+    care->place();
 }
 
 void centreOuter(QWidget* window)
@@ -429,7 +353,7 @@ void centreOuter(QWidget* window)
     WindowCare* care = WindowCare::of(window);
     care->placing = true;
     care->centred = true;
-    care->place(knownFrame(window));
+    care->place();
 }
 
 void showRaised(QWidget* window)
@@ -447,56 +371,18 @@ void showRaised(QWidget* window)
 void keepHeightOverWidth(QWidget* window, int difference)
 {
     WindowCare* care = WindowCare::of(window);
-    care->aspectDifference = difference;
-    care->registerNative();
-    care->writeAspectHints();
+    care->difference = difference;
+    care->bound();
 }
 
-void onFrameChange(QWidget* window, std::function<void()> changed)
+void followRule(QWidget* window)
 {
-    WindowCare* care = WindowCare::of(window);
-    care->frameChanged = std::move(changed);
-    care->registerNative();
+    WindowCare::of(window)->follow();
 }
 
-bool windowManagerRunning()
+QSize boundedClientSize(QWidget* window)
 {
-#ifdef KELVORAN_HAVE_XCB
-    if (xcb_connection_t* c = connection())
-        return wmRunning(c);
-#endif
-    return false;
-}
-
-bool pointerButtonHeld()
-{
-#ifdef KELVORAN_HAVE_XCB
-    if (xcb_connection_t* c = connection()) {
-        // The window manager grabs the pointer for its drags: only the server knows.
-        xcb_query_pointer_reply_t* reply = xcb_query_pointer_reply(c, xcb_query_pointer(c, rootWindow(c)), nullptr);
-        const bool held =
-            reply && (reply->mask & (XCB_BUTTON_MASK_1 | XCB_BUTTON_MASK_2 | XCB_BUTTON_MASK_3)) != 0;
-        std::free(reply);
-        return held;
-    }
-#endif
-    return QGuiApplication::mouseButtons() != Qt::NoButton;
-}
-
-void fitTitle(QMessageBox& box)
-{
-    // Title fonts are usually bold and a little larger; the title bar also
-    // holds the window icon and three or four buttons.
-    QFont font = box.font();
-    font.setBold(true);
-    const int titleWidth = QFontMetrics(font).horizontalAdvance(box.windowTitle()) * 5 / 4;
-    const int wanted = titleWidth + 130;
-    auto* grid = qobject_cast<QGridLayout*>(box.layout());
-    if (!grid)
-        return;
-    // The box sizes itself to its layout's minimum width when shown.
-    grid->addItem(new QSpacerItem(wanted, 0, QSizePolicy::Minimum, QSizePolicy::Fixed), grid->rowCount(), 0, 1,
-                  grid->columnCount());
+    return window->size().boundedTo(screensLimit()).expandedTo(QSize(0, 0));
 }
 
 } // namespace desktop

@@ -1,36 +1,40 @@
 #pragma once
-// The windows on a real desktop. A window manager draws a frame around each
-// top-level window; the designed sizes and positions are those of the frame
-// (outer), so the client area is what remains once the frame the window
-// manager really draws is taken off. Without a window manager the frame is
-// zero; off X11 (the offscreen tests) it is the one Qt reports.
+// The windows on a real desktop: where they go, how large they may be, how
+// they come to the front, and the diagram window's proportion rule. The
+// windows call this and hold no window-manager logic of their own.
 //
-// Also here: bringing a window that is already shown to the front, the size
-// hints that let the window manager keep the diagram window's proportions by
-// itself during a drag, and message boxes wide enough for their title.
+// A window manager draws a frame around each top-level window; designed
+// sizes and positions are those of the frame (outer), so the client area is
+// what remains once the frame really drawn is taken off. Without a window
+// manager the frame is zero. The X11 and Wayland specifics live beside this
+// (desktop_x11, desktop_wayland).
 #include <QMargins>
 #include <QPoint>
+#include <QRect>
 #include <QSize>
 
-#include <functional>
-
-class QMessageBox;
 class QWidget;
 
 namespace desktop {
 
-// The frame around a top-level window, in logical pixels: the one the window
-// manager draws, or before the window is first mapped the one it announces
-// for it (asked once with _NET_REQUEST_FRAME_EXTENTS); zero without a window
-// manager. Off X11, Qt's own idea of the frame.
+// The least move that puts `outer` wholly on `area`, or its top-left corner
+// on the area's when it is larger than the area in that direction.
+QRect fitOnArea(const QRect& outer, const QRect& area);
+
+// The largest outer size the screens can show (the largest available area).
+QSize screensLimit();
+
+// The frame around a top-level window, in logical pixels, as the window
+// manager has announced it so far (zero before it does, or without one).
 QMargins frameMargins(QWidget* window);
 
 // The window's frame gets the outer size `outer` with its top-left corner at
-// `topLeft`: at once (frame zero), again when the window is first shown (with
-// the announced frame), and once more when it is mapped, if the frame the
-// window manager really drew differs. Later shows keep the user's place.
+// `topLeft`, moved the least that keeps it on the screen's available area;
+// placed again when the window manager announces a different frame, until
+// it has framed the window. The window can never grow beyond the screens.
+// Later shows keep the user's place.
 void placeOuter(QWidget* window, QPoint topLeft, QSize outer);
-// The same for a window that keeps its client size: its frame is centred on
+// The same for a window that keeps its client size, its frame centred on
 // the primary screen's available area.
 void centreOuter(QWidget* window);
 
@@ -38,22 +42,20 @@ void centreOuter(QWidget* window);
 // gives it the keyboard focus.
 void showRaised(QWidget* window);
 
-// Asks the window manager to keep client height = client width + difference
-// (logical pixels) during interactive resizes: ICCCM base size and a 1:1
-// aspect ratio, re-applied whenever Qt rewrites the window's size hints.
+// The proportion rule: outer height = outer width + difference. Sets the
+// window's bound and asks the window manager to keep the rule during its
+// drags; the bound and the hints follow the frame and the screens.
 void keepHeightOverWidth(QWidget* window, int difference);
 
-// Runs `changed` (from the event loop) whenever the window manager changes
-// the frame it draws around the window, as it does around a maximised one.
-void onFrameChange(QWidget* window, std::function<void()> changed);
+// From the window's resize handler: brings the size back to the rule, keeping
+// the width, unless the window manager or compositor decides the size now
+// (maximised, tiled, full-screen) or a drag is under way (then at its end).
+// The resize this makes raises the handler again from inside.
+void followRule(QWidget* window);
 
-// Whether a window manager runs on the window's display.
-bool windowManagerRunning();
-
-// Whether a pointer button is held down: a window manager's drag in progress.
-bool pointerButtonHeld();
-
-// Widens a message box so that the window manager can show its whole title.
-void fitTitle(QMessageBox& box);
+// The largest picture the window may need: its client size, never more than
+// the screens can show (a size forced on the window without a window manager
+// is not trusted further).
+QSize boundedClientSize(QWidget* window);
 
 } // namespace desktop

@@ -8,21 +8,18 @@
 #include "diagram/composition.h"
 #include "diagram/qtsurfaces.h"
 
-#include <QGuiApplication>
 #include <QIcon>
+#include <QLoggingCategory>
 #include <QPainter>
 #include <QPainterPath>
 #include <QResizeEvent>
 #include <QScopedValueRollback>
-#include <QScreen>
 #include <QToolBar>
 #include <QToolButton>
+#include <QWindow>
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <numbers>
 
 TForm4* Form4 = nullptr;
@@ -85,38 +82,9 @@ QIcon diagramWindowIcon()
     return icon;
 }
 
-// The largest client size that keeps the rule and whose frame fits the
-// available area of the largest screen.
-QSize largestClientSize(const QMargins& frame)
-{
-    int outerWidth = 0;
-    for (const QScreen* screen : QGuiApplication::screens()) {
-        const QRect area = screen->availableGeometry();
-        outerWidth = std::max(outerWidth, std::min(area.width(), area.height() - TForm4::kHeightOverWidth));
-    }
-    if (outerWidth <= 0)
-        return QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
-    return QSize(outerWidth - frame.left() - frame.right(),
-                 outerWidth + TForm4::kHeightOverWidth - frame.top() - frame.bottom());
-}
-
-// With KELVORAN_PAINT_LOG set to a file name, each paint of the diagram
-// appends "milliseconds width height" (steady clock, logical size of the
-// picture): how the end-to-end tests time the repaints during a drag.
-void logPaint(const QImage& picture)
-{
-    static FILE* log = [] {
-        const char* path = std::getenv("KELVORAN_PAINT_LOG");
-        return path && *path ? std::fopen(path, "a") : nullptr;
-    }();
-    if (!log)
-        return;
-    using namespace std::chrono;
-    const double ms = duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
-    const QSize size = picture.deviceIndependentSize().toSize();
-    std::fprintf(log, "%.3f %d %d\n", ms, size.width(), size.height());
-    std::fflush(log);
-}
+// Each paint of the diagram, with the picture's logical size: how a drag's
+// repaints can be timed from outside (QT_LOGGING_RULES="kelvoran.paint=true").
+Q_LOGGING_CATEGORY(paintLog, "kelvoran.paint", QtWarningMsg)
 
 } // namespace
 
@@ -128,7 +96,12 @@ void TImage::paintEvent(QPaintEvent*)
         return;
     QPainter p(this);
     p.drawImage(QPoint(0, 0), picture_);
-    logPaint(picture_);
+    const QSize size = picture_.deviceIndependentSize().toSize();
+    qCDebug(paintLog, "paint %d %d", size.width(), size.height());
+    // Drawn at another ratio than the window has now (the window changed
+    // screens): drawn again at this one.
+    if (picture_.devicePixelRatio() != devicePixelRatioF())
+        emit staleRatio();
 }
 
 TForm4::TForm4(QWidget* parent) : QWidget(parent, Qt::Window)
@@ -159,31 +132,22 @@ TForm4::TForm4(QWidget* parent) : QWidget(parent, Qt::Window)
     Image1 = new TImage(this);
     Image1->setObjectName(QStringLiteral("Image1"));
 
-    // The design's outer size and place; the height then follows the rule.
+    // The design's outer size and place; the height follows the rule.
     // Hidden, the window gets no resize event until it is first shown, yet
-    // others redraw on Image1 before that: apply the rule and place the
-    // controls now, without drawing (the first show redraws anyway).
+    // others redraw on Image1 before that: place the controls now, without
+    // drawing (the first show redraws anyway).
     create();
+    desktop::keepHeightOverWidth(this, kHeightOverWidth);
     desktop::placeOuter(this, QPoint(307, 142), QSize(450, 517));
-    resize(ruleSize());
     layoutControls();
     setAttribute(Qt::WA_PendingResizeEvent, false);
 
-    // Where the window manager does not keep the rule during a drag, the
-    // size is corrected once the button is released.
-    dragEnd_.setInterval(30);
-    connectHandler(&dragEnd_, &QTimer::timeout, this, [this] {
-        if (!desktop::pointerButtonHeld()) {
-            dragEnd_.stop();
-            keepRule();
-        }
-    });
-    // A maximised window loses its borders under some window managers: the
-    // bound and the hints follow the frame.
-    desktop::onFrameChange(this, [this] { runHandler([this] { keepRule(); }); });
-    // The bound follows the screens (queued: the list is complete by then).
-    connectHandler(qGuiApp, &QGuiApplication::screenAdded, this, &TForm4::keepRule, Qt::QueuedConnection);
-    connectHandler(qGuiApp, &QGuiApplication::screenRemoved, this, &TForm4::keepRule, Qt::QueuedConnection);
+    // A drawing that failed at the new ratio is not tried again at every paint.
+    connectHandler(Image1, &TImage::staleRatio, this, [this] {
+        if (Image1->devicePixelRatioF() != triedRatio_)
+            redraw();
+    }, Qt::QueuedConnection);
+    connectHandler(windowHandle(), &QWindow::screenChanged, this, &TForm4::redraw);
 }
 
 void TForm4::layoutControls()
@@ -193,11 +157,11 @@ void TForm4::layoutControls()
 }
 
 // Drawn at the device's resolution in the same logical geometry, and never
-// larger than the bound, whatever size the window was given.
+// larger than the screens, whatever size the window was given.
 void TForm4::redraw()
 {
-    const QSize bound = maximumSize() - QSize(0, kToolBarHeight);
-    const QSize size = Image1->size().boundedTo(bound).expandedTo(QSize(0, 0));
+    const QSize size = desktop::boundedClientSize(Image1);
+    triedRatio_ = Image1->devicePixelRatioF();
     if (!kelvoran::drawDiagramBitmap(Image1->picture(), installation, settings, size.width(), size.height(),
                                      Image1->devicePixelRatioF())) {
         showOutOfMemoryBox();
@@ -220,24 +184,6 @@ void TForm4::resizeEvent(QResizeEvent* event)
     runHandler([this] { retaille(); });
 }
 
-QSize TForm4::ruleSize()
-{
-    const QMargins frame = desktop::frameMargins(this);
-    const QSize largest = largestClientSize(frame);
-    // Qt rewrites the size hints with a new bound: the aspect goes back with it.
-    const bool hintsRewritten = maximumSize() != largest;
-    if (hintsRewritten)
-        setMaximumSize(largest);
-    // Client height - client width, for outer height = outer width + 75.
-    const int difference = kHeightOverWidth + frame.left() + frame.right() - frame.top() - frame.bottom();
-    if (hintedDifference_ != difference || hintsRewritten) {
-        hintedDifference_ = difference;
-        desktop::keepHeightOverWidth(this, difference);
-    }
-    const int w = std::min(width(), largest.width());
-    return QSize(w, w + difference);
-}
-
 // The user sets the width only: the outer height follows it. Changing the
 // height raises this handler again from inside itself; that inner run only
 // places the controls, and the outer run draws once at the final size, so a
@@ -248,32 +194,21 @@ void TForm4::retaille()
     layoutControls();
     if (retailleDepth_ > 1)
         return;
-    keepRule();
+    desktop::followRule(this);
     redraw();
 }
 
-void TForm4::keepRule()
+bool TForm4::event(QEvent* event)
 {
-    const QSize wanted = ruleSize();
-    if (size() == wanted)
-        return;
-    // Maximised, the window manager sizes the window from the bound, which
-    // ruleSize has just given it: a resize here would end the maximised state.
-    if (windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen))
-        return;
-    // A window manager's drag that does not keep the rule: follow it, and
-    // correct once when it ends rather than fight it at every step.
-    if (desktop::windowManagerRunning() && desktop::pointerButtonHeld()) {
-        dragEnd_.start();
-        return;
-    }
-    resize(wanted);
-    layoutControls();
-    // Qt has just rewritten the size hints: the aspect goes back at once.
-    desktop::keepHeightOverWidth(this, *hintedDifference_);
+#if QT_VERSION >= QT_VERSION_CHECK(6, 6, 0)
+    if (event->type() == QEvent::DevicePixelRatioChange)
+        runHandler([this] { redraw(); });
+#endif
+    return QWidget::event(event);
 }
 
 void TForm4::ToolButton1Click()
 {
-    copyDiagramToClipboard(installation, settings, Image1->size());
+    // The picture shown, at its size.
+    copyDiagramToClipboard(installation, settings, Image1->picture().deviceIndependentSize().toSize());
 }

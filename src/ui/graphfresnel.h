@@ -4,16 +4,11 @@
 // to the clipboard. It owns only the picture; what it draws comes from the
 // program-wide records through drawDiagram.
 //
-// Under a window manager the rule is the window manager's to keep during a
-// drag (size hints: a base size and a 1:1 aspect); the window corrects its
-// size itself only where nothing keeps the rule, and then once the drag has
-// ended. Its size never exceeds what the largest screen can show, so the
-// picture and its copies stay bounded.
+// The rule, its bound and the window manager's part in it are the desktop
+// part's (desktop.h); the window lays out and redraws.
 #include <QImage>
-#include <QTimer>
 #include <QWidget>
 
-#include <optional>
 
 class QToolBar;
 class QToolButton;
@@ -31,6 +26,10 @@ protected:
 
 private:
     QImage picture_;
+
+signals:
+    // A paint found the picture drawn at another device pixel ratio.
+    void staleRatio();
 };
 
 class TForm4 : public QWidget {
@@ -52,24 +51,19 @@ public:
     static constexpr int kHeightOverWidth = 75;
 
 protected:
+    bool event(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
 private:
     void retaille();
     void layoutControls();
-    // The client size the rule gives for the current width, within the
-    // bound; also updates the bound and the window manager's hints.
-    QSize ruleSize();
-    // Brings the size back to the rule, at once or when a drag has ended.
-    void keepRule();
 
     QToolBar* ToolBar1;
     QToolButton* ToolButton1;
     TImage* Image1;
     int retailleDepth_ = 0;
-    std::optional<int> hintedDifference_;
-    QTimer dragEnd_;
+    qreal triedRatio_ = 0;
 };
 
 extern TForm4* Form4;

@@ -1,18 +1,35 @@
 #include "handlers.h"
 
-#include "desktop.h"
-
 #include <QApplication>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QMessageBox>
+#include <QSpacerItem>
 
 namespace {
+
+// Widens a message box so that the window manager can show its whole title.
+void fitTitle(QMessageBox& box)
+{
+    // Title fonts are usually bold and a little larger; the title bar also
+    // holds the window icon and three or four buttons.
+    QFont font = box.font();
+    font.setBold(true);
+    const int titleWidth = QFontMetrics(font).horizontalAdvance(box.windowTitle()) * 5 / 4;
+    auto* grid = qobject_cast<QGridLayout*>(box.layout());
+    if (!grid)
+        return;
+    // The box sizes itself to its layout's minimum width when shown.
+    grid->addItem(new QSpacerItem(titleWidth + 130, 0, QSizePolicy::Minimum, QSizePolicy::Fixed), grid->rowCount(),
+                  0, 1, grid->columnCount());
+}
 
 void showCriticalBox(const QString& text)
 {
     QMessageBox box(QMessageBox::Critical, QStringLiteral("kelvoran"), text, QMessageBox::Ok,
                     QApplication::activeWindow());
     box.setObjectName(QStringLiteral("ErrorBox"));
-    desktop::fitTitle(box);
+    fitTitle(box);
     box.exec();
 }
 
@@ -31,6 +48,6 @@ void showOutOfMemoryBox()
 void showConfirmation(QWidget* parent, const QString& text)
 {
     QMessageBox box(QMessageBox::Question, QStringLiteral("Confirmation"), text, QMessageBox::Ok, parent);
-    desktop::fitTitle(box);
+    fitTitle(box);
     box.exec();
 }

@@ -5,6 +5,7 @@
 #include "application.h"
 #include "apropo.h"
 #include "calcmodeleserie.h"
+#include "desktop.h"
 #include "graphfresnel.h"
 #include "report/report.h"
 #include "widget_fixture.h"
@@ -49,6 +50,29 @@ class TestMainWindow : public QObject {
 
 private slots:
     void initTestCase() { QVERIFY(QTest::qWaitForWindowExposed(Form1)); }
+
+    // A window partly off the available area moves the least that brings it
+    // on, each direction on its own; one larger than the area goes to its corner.
+    void windowsFitOnTheArea_data()
+    {
+        QTest::addColumn<QRect>("outer");
+        QTest::addColumn<QPoint>("placed");
+        QTest::newRow("inside") << QRect(100, 30, 555, 500) << QPoint(100, 30);
+        QTest::newRow("below") << QRect(250, 117, 555, 583) << QPoint(250, 17);
+        QTest::newRow("right and below") << QRect(376, 511, 528, 218) << QPoint(272, 382);
+        QTest::newRow("above and left") << QRect(-30, -5, 100, 100) << QPoint(0, 24);
+        QTest::newRow("taller") << QRect(200, 117, 555, 700) << QPoint(200, 24);
+        QTest::newRow("larger") << QRect(307, 142, 900, 975) << QPoint(0, 24);
+    }
+    void windowsFitOnTheArea()
+    {
+        QFETCH(QRect, outer);
+        QFETCH(QPoint, placed);
+        const QRect area(0, 24, 800, 576); // a 800 by 600 screen under a 24-pixel panel
+        const QRect rect = desktop::fitOnArea(outer, area);
+        QCOMPARE(rect.topLeft(), placed);
+        QCOMPARE(rect.size(), outer.size());
+    }
 
     void startUpState()
     {

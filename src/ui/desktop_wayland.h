@@ -1,0 +1,23 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+// The Wayland side of the desktop part. A Wayland client neither places its
+// windows nor learns where they are; in some states the compositor alone
+// decides their size.
+#include <QMargins>
+
+class QWidget;
+
+namespace desktop::wayland {
+
+// Whether Qt runs on a Wayland compositor.
+bool active();
+
+// Whether the compositor decides the window's size in its present state
+// (maximised, full-screen, tiled): the window then takes the size it is
+// given instead of the size it would choose.
+bool sizedByCompositor(const QWidget* window);
+
+// The decorations Qt draws around the window itself, if any.
+QMargins frame(const QWidget* window);
+
+} // namespace desktop::wayland
