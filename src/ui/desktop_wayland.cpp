@@ -3,6 +3,7 @@
 
 #include <QEvent>
 #include <QGuiApplication>
+#include <QHash>
 #include <QResizeEvent>
 #include <QWidget>
 
@@ -115,11 +116,21 @@ bool tiledAt(QSize outer)
 // The window's last change of size as its resize events tell it.
 class ResizeWatch : public QObject {
 public:
-    explicit ResizeWatch(QWidget* window) : QObject(window) { window->installEventFilter(this); }
+    explicit ResizeWatch(QWidget* window) : QObject(window)
+    {
+        watches().insert(window, this);
+        window->installEventFilter(this);
+    }
+    ~ResizeWatch() override { watches().remove(parent()); }
     static ResizeWatch* of(QWidget* window)
     {
-        auto* watch = window->findChild<ResizeWatch*>(QString(), Qt::FindDirectChildrenOnly);
+        ResizeWatch* watch = watches().value(window);
         return watch ? watch : new ResizeWatch(window);
+    }
+    static QHash<const QObject*, ResizeWatch*>& watches()
+    {
+        static QHash<const QObject*, ResizeWatch*> map;
+        return map;
     }
     QSize before;
     QSize after;
