@@ -7,6 +7,7 @@
 #include "graphfresnel.h"
 #include "pictures.h"
 
+#include <QDir>
 #include <QLibraryInfo>
 #include <QSettings>
 #include <QThreadPool>
@@ -45,6 +46,12 @@ namespace {
 QtMessageHandler previousHandler = nullptr;
 QStringList heldMessages;
 
+bool waylandPluginInstalled()
+{
+    const QDir platforms(QLibraryInfo::path(QLibraryInfo::PluginsPath) + QStringLiteral("/platforms"));
+    return !platforms.entryList({QStringLiteral("libqwayland-*.so")}, QDir::Files).isEmpty();
+}
+
 void startupMessage(QtMsgType type, const QMessageLogContext& context, const QString& message)
 {
     if (type != QtFatalMsg) {
@@ -57,6 +64,19 @@ void startupMessage(QtMsgType type, const QMessageLogContext& context, const QSt
                "l'écran à utiliser dans la variable d'environnement DISPLAY (par exemple DISPLAY=:0) ou "
                "QT_QPA_PLATFORM.\n",
                stderr);
+    // In a Wayland session the usual cause is Qt's Wayland plugin, which
+    // Debian ships apart from Qt itself.
+    if (const char* wayland = std::getenv("WAYLAND_DISPLAY"); wayland && *wayland) {
+        if (waylandPluginInstalled())
+            std::fprintf(stderr,
+                         "La session Wayland (WAYLAND_DISPLAY=%s) ne répond pas, bien que le paquet qt6-wayland "
+                         "soit installé.\n",
+                         wayland);
+        else
+            std::fputs("Pour s'afficher dans une session Wayland, kelvoran a besoin du paquet qt6-wayland, qui "
+                       "n'est pas installé : installez-le (apt install qt6-wayland).\n",
+                       stderr);
+    }
     heldMessages << message;
     for (const QString& line : std::as_const(heldMessages))
         std::fprintf(stderr, "  (Qt) %s\n", qPrintable(line));

@@ -52,6 +52,7 @@ public:
 
     // The proportion rule, outer height - outer width.
     std::optional<int> difference;
+    QSize ruleLargest{QWIDGETSIZE_MAX, QWIDGETSIZE_MAX}; // the largest client size on the rule
     QSize ruleSize();
     void follow();
     // A drag broke the rule: mended when it ends.
@@ -231,7 +232,13 @@ void WindowCare::bound()
     // A window of fixed size stays so: window managers frame it otherwise.
     if (!ownMaximum)
         ownMaximum = window()->maximumSize();
-    const QSize largest = limit.shrunkBy(f).expandedTo(QSize(1, 1)).boundedTo(*ownMaximum);
+    ruleLargest = limit.shrunkBy(f).expandedTo(QSize(1, 1)).boundedTo(*ownMaximum);
+    // A Wayland tile may be wider than the rule allows, and Qt would cut the
+    // compositor's size down to the bound: there the rule bounds only the
+    // sizes the program chooses itself.
+    const QSize largest = wayland::active()
+        ? screensLimit().shrunkBy(f).expandedTo(QSize(1, 1)).boundedTo(*ownMaximum)
+        : ruleLargest;
     if (window()->maximumSize() != largest)
         window()->setMaximumSize(largest);
 }
@@ -284,9 +291,13 @@ void WindowCare::screensChanged()
 QSize WindowCare::ruleSize()
 {
     const QMargins f = frame();
-    const QSize largest = window()->maximumSize();
-    const int w = std::min(window()->width(), largest.width());
-    return QSize(w, w + *difference + horizontal(f) - vertical(f));
+    const int clientDifference = *difference + horizontal(f) - vertical(f);
+    if (wayland::active() && wayland::heightChangedAlone(window())) {
+        const int h = std::min(window()->height(), ruleLargest.height());
+        return QSize(std::max(1, h - clientDifference), h);
+    }
+    const int w = std::min(window()->width(), ruleLargest.width());
+    return QSize(w, w + clientDifference);
 }
 
 void WindowCare::follow()

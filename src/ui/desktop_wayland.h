@@ -17,6 +17,12 @@ bool active();
 // given instead of the size it would choose.
 bool sizedByCompositor(const QWidget* window);
 
+// Whether the window's last resize changed its height alone. A compositor
+// that asked for a height keeps the frame it drew for it when the client
+// answers with the size it had before (sway does): the proportion rule then
+// brings the width along rather than undoing the height.
+bool heightChangedAlone(QWidget* window);
+
 // The decorations Qt draws around the window itself, if any.
 QMargins frame(const QWidget* window);
 
