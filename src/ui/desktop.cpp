@@ -264,7 +264,12 @@ void WindowCare::place()
     outerRect = fitOnArea(outerRect, availableArea(outerRect.topLeft()));
     const QRect client = outerRect.marginsRemoved(f);
     placedWith = f;
-    w->setGeometry(QRect(client.topLeft(), client.size().boundedTo(w->maximumSize())));
+    const QRect geometry(client.topLeft(), client.size().boundedTo(w->maximumSize()));
+    w->setGeometry(geometry);
+    // A hidden window's native window keeps the size it was created with
+    // until shown; the window manager must see this one.
+    if (QWindow* handle = w->windowHandle(); handle && !w->isVisible())
+        handle->setGeometry(geometry);
     qCDebug(desktopLog) << w->objectName() << "placed" << w->geometry() << "frame" << f;
 }
 
