@@ -324,9 +324,9 @@ private:
             if (errors_)
                 check(mime->text() == QStringLiteral("soak"), "a failed copy touched the clipboard");
             else
-                check(!play.problem && play.bounds[2] == Form4->image()->width() - 1
+                check(!play.problem && play.bounds[2] == Form4->image()->picture().deviceIndependentSize().toSize().width() - 1
                           && mime->hasFormat(QStringLiteral("image/png")),
-                      "the copy is not the image's EMF and PNG");
+                      "the copy is not the picture's EMF and PNG");
             break;
         }
         case 12: {
