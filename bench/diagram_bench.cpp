@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The whole phasor diagram with every item shown and named, on the raster
 // picture at the window's design size and at a large size, and as SVG.
 // Run with --benchmark_repetitions=N to read medians.

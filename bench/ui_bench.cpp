@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The diagram window under load: a storm of resizes (each one a size rule
 // and a full redraw at the new size) and the clipboard copy (SVG, EMF and
 // PNG, the PNG painted and encoded in the background from the click on).

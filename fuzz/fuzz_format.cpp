@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // formatNumber on arbitrary doubles: a short text that reads back to the
 // value within the rounding the format promises, or the error for a
 // non-finite value.

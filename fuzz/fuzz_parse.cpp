@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // parseNumber on arbitrary bytes: a finite number or the overflow error.
 #include "model/floaterror.h"
 #include "numtext/numtext.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The solver and the report on arbitrary field texts, switches, voltage and
 // notation: finite results or an arithmetic error, and a 62-line report
 // whenever the report can be formed.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what is missing on a Debian 12 machine (run as root), by purpose:
 #   bash scripts/deps.sh GROUP... [PACKAGE...]
 # GROUP is build (build and run), tests, packaging, fuzzing, desktop (the

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The package as a user meets it (Debian 12, as root): build it, check it with
 # lintian, install it with apt-get, start the installed program without a
 # display (status 1, a French message) and under Xvfb (its main window, quit,

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the Debian package kelvoran_<version>_amd64.deb into the repository's
 # top folder (Debian 12, as root). Its own build folder: build-package.
 set -euo pipefail

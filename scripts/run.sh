@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what building and running need, builds and starts kelvoran.
 set -euo pipefail
 cd "$(dirname "$0")/.."

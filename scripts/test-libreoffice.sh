@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The copied diagram in a real LibreOffice: installs LibreOffice Draw and
 # Writer with Python's UNO bridge if missing (about 95 MB), builds the
 # program and runs tests/e2e/libreoffice_test.py under its own Xvfb.

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Median time from process start to the main window's first paint, and the
 # peak memory of one run. Usage: measure_startup.sh BUILD_DIR [RUNS]
 build=${1:?build directory}

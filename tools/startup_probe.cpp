@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Starts the program exactly as main() does and, at the main window's first
 // paint (results already filled), prints the CLOCK_REALTIME time in
 // nanoseconds and ends. A caller takes the time before starting the process

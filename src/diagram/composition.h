@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The whole phasor diagram, drawn through any surface: the raster picture
 // of the diagram window, the vector copy for the clipboard, a recorder.

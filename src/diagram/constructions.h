@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Each phase quantity rebuilt from its symmetrical components: three chains
 // from the origin (direct, then inverse, then zero sequence laid head to

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The diagram's world window and scale. The world plane is in volts, real
 // part to the right and imaginary part upwards, origin at the source

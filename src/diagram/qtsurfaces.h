@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The diagram on Qt paint devices: a raster image for the diagram window and
 // an SVG picture, the vector copy for the clipboard. Both paint through

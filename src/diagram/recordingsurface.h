@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A surface that keeps every operation in order, for tests that check what
 // was drawn without rendering it. It can also pass each operation on to

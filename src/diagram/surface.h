@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The seven operations the phasor diagram draws through. Coordinates are
 // whole pixels from the top-left corner; text is placed by its top-left

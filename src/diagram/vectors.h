@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The two drawing primitives of the diagram: a plain line (no arrow head)
 // and, when vector names are on, the name written at its tip. They set the

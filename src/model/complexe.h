@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Complex phasor arithmetic. Squares and products are formed in long double
 // (80-bit here) and rounded to double on store, so rounding-noise results

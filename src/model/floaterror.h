@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Arithmetic errors. The program never lets the FPU produce an infinity or a
 // NaN: every operation that a trapping FPU would stop raises FloatError

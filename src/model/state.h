@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The two program-wide records and their defaults, defined once here. The
 // solver is the only writer of results, the diagram and the report only

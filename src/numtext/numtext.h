@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Number text: the only place that turns text into numbers and numbers into
 // text. Locale-independent: the decimal separator is always '.'.

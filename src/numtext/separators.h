@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The separators between the two numbers of a complex text. They are not all
 // alike, and users compare result labels and report lines character for

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The plain-text report of inputs and results that "Copier données" puts on
 // the clipboard. It only reads the installation: no solve, no check.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The series equivalent of a resistance Rp in parallel with a reactance Xp:
 // Rs = Rp·Xp² / (Rp² + Xp²), Xs = Rp²·Xp / (Rp² + Xp²).

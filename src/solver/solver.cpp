@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // solveInstallation: inputs are the six field texts (through SolverView), the
 // switches, the source voltages and rotA; outputs are every result field of
 // InstallationState and the fourteen result texts, written in a fixed order

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The solver reads the six impedance texts and writes the fourteen result
 // texts through SolverView, so the main window and the tests share the same

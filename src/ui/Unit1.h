@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Main window. The user edits the six impedance texts (Edit1..Edit6) and
 // clicks the switch pictures, which flip the switch fields of `installation`

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Parameters dialog: diagram colours and pen widths, what the diagram shows,
 // the rms source voltage and the notation of the result texts. It keeps no

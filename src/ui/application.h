@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The application object and its start-up: the French texts of the
 // standard dialogs, the five windows created once each in their fixed

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // About box: one sentence about the program and an OK button that hides it.
 #include <QDialog>

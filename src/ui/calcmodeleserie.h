@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Series-model calculator: turns a resistance Rp in parallel with a
 // reactance Xp into the equivalent series pair Rs + jXs (the conversion is

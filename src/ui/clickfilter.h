@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Makes any widget report clicks (left press and release inside it), as
 // image and label controls do, without changing how it otherwise behaves.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The windows on a real desktop: where they go, how large they may be, how
 // they come to the front, and the diagram window's proportion rule. The

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The diagram window's copy: one clipboard content with the diagram as SVG
 // (Inkscape, browsers), as an enhanced metafile under the names desktop

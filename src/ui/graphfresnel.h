@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Diagram window: shows the Fresnel diagram at the size of its image, keeps
 // the outer height at the outer width plus 75 pixels, and copies the diagram

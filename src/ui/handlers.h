@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The edge of every user-interface handler. An arithmetic error ends the
 // handler where it was raised and shows its box; the program goes on. Qt's

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Fields and queries take up to kMaxFieldLength characters, far more than
 // any number needs yet little enough that laying out the line stays cheap

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The enhanced-metafile writer: its header, its text encoding, and the
 // diagram it records, played back record by record against the recording
 // surface; its underlines, lines of their own on the raster's pixels; then

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """End-to-end scenarios on a real desktop: the program under openbox on its
 own Xvfb. Outer sizes and places with the frame openbox draws, the diagram
 window's proportions through seeded side and corner drags (with the wait

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """End-to-end scenarios: the real program under its own Xvfb, driven with
 xdotool as a user would, read back only through the clipboard with xclip."""
 import os

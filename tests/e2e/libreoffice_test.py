@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """The copied diagram in a real LibreOffice, as a user would get it: the real
 program under its own Xvfb, FRESNEL and the copy tool button clicked with
 xdotool; the copied enhanced metafile converted to PDF headlessly (no text

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Independent oracle for the end-to-end tests.
 
 Recomputes an installation with exact rational arithmetic, rounding where the

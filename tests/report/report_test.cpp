@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The report is compared line by line with texts worked out independently
 // (complex arithmetic and four-decimal rounding done by hand/calculator).
 #include "report/report.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Plays an enhanced metafile back as GDI would (handle table, selected pen
 // and font, current position, text colour), so a test can compare its lines

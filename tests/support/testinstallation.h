@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // An installation for the diagram tests, solved by the real solver from the
 // six field texts the main window would hold.

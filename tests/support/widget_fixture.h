@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Shared by the widget tests. ModalAnswer answers the next modal box a
 // handler opens so that a test fails instead of hanging: armed before the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The diagram window inside the whole application: the height rule on
 // resize, the redraw at the new size, and the clipboard copy (SVG, EMF and
 // PNG of the current state at the image's size, nothing on an error).

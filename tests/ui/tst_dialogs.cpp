@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The parameters dialog inside the whole application: every handler with
 // its answers, its cancels and what it redraws or recomputes. The diagram
 // window stays hidden: the dialog redraws it all the same.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window as the user drives it: switch pictures, fields, the two
 // calculate buttons, the menu, the report on the clipboard and the error
 // box; then the series-model calculator, the about box and the life of the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Ten thousand random user actions in one process, of every kind a restless
 // user has: switches, fields, the three buttons, the parameters dialog's
 // options, queries and colour picker, diagram resizes and copies, report

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The diagram as an enhanced metafile, for the clipboard. Same geometry,
 // colours, widths and texts as the raster picture; no background.

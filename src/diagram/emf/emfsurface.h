@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A drawing surface that records an enhanced metafile (EMF) byte by byte.
 // Desktop applications paste EMF as editable vector art, which SVG does not
