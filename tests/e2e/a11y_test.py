@@ -224,6 +224,8 @@ def every_control_named(app, sr):
         seen["Parametres"] += collect("Parametres")
         app.key(app.wait_window("Parametres"), "ctrl+Tab")
     app.key(app.wait_window("Parametres"), "Escape")
+    print("      interactive controls, all named: "
+          + ", ".join(f"{t} {len(n)}" for t, n in seen.items()) + f"; {sum(map(len, seen.values()))} in all")
     for title, expected in NAMES.items():
         missing = [n for n in expected if n not in seen[title]]
         h.check(not missing, f"{title}: missing names {missing}")
