@@ -12,7 +12,7 @@ declare -A groups=(
            printemf emf2svg librsvg2-bin locales-all python3"
   [packaging]="desktop-file-utils appstream groff-base man-db lintian dpkg-dev file"
   [fuzzing]="clang libclang-rt-14-dev"
-  [desktop]="openbox sway wl-clipboard grim xwayland dbus at-spi2-core python3-pyatspi gir1.2-atspi-2.0"
+  [desktop]="openbox sway wl-clipboard grim wtype xwayland dbus python3-xlib at-spi2-core python3-pyatspi gir1.2-atspi-2.0"
 )
 packages=()
 for word in "$@"; do
