@@ -148,6 +148,14 @@ bool dragUnderWay()
 
 WindowCare::WindowCare(QWidget* window) : QObject(window)
 {
+    static const bool untiledFollows = [] {
+        wayland::onUntiled([] {
+            for (WindowCare* care : careByWindow())
+                care->follow();
+        });
+        return true;
+    }();
+    Q_UNUSED(untiledFollows);
     careByWindow().insert(window, this);
     window->installEventFilter(this);
     // A drag's end is told by the focus coming back from the window
@@ -207,6 +215,8 @@ bool WindowCare::eventFilter(QObject* watched, QEvent* event)
 {
     // The show event comes before the window is mapped: the geometry set
     // here is the one the window manager first sees.
+    if (watched == parent() && event->type() == QEvent::Show && wayland::active())
+        wayland::showing(window());
     if (watched == parent() && event->type() == QEvent::Show && !shown) {
         shown = true;
         registerNative();

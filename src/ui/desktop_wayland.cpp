@@ -4,6 +4,8 @@
 #include <QEvent>
 #include <QGuiApplication>
 #include <QHash>
+#include <QMetaObject>
+#include <QPointer>
 #include <QResizeEvent>
 #include <QWidget>
 
@@ -14,6 +16,7 @@
 #include <cstring>
 #include <mutex>
 #include <unordered_map>
+#include <utility>
 
 // Qt (6.4) reads the compositor's tiled states but keeps them to itself, and
 // a tiled window must take the size it is given. So the program looks at the
@@ -46,7 +49,10 @@ struct Toplevel {
     std::array<Handler, kMaxEvents> handlers{};
     QSize configured; // the last size asked for, logical pixels (0 = the client chooses)
     bool tiled = false;
+    QPointer<QWidget> window; // null for windows the desktop part does not look after
 };
+
+QPointer<QWidget> nextWindow; // the window being shown, whose toplevel comes next
 
 std::mutex toplevelsMutex;
 // By proxy; a proxy's address may be taken again by a later toplevel, whose
@@ -82,11 +88,18 @@ const Wayland& library()
     return functions;
 }
 
+std::function<void()>& untiledHandler()
+{
+    static std::function<void()> handler;
+    return handler;
+}
+
 using ConfigureHandler = void (*)(void*, wl_proxy*, std::int32_t, std::int32_t, WlArray*);
 
 void onConfigure(void* data, wl_proxy* proxy, std::int32_t width, std::int32_t height, WlArray* states)
 {
     Handler qtConfigure = nullptr;
+    bool untiled = false;
     {
         const std::lock_guard lock(toplevelsMutex);
         const auto it = toplevels().find(proxy);
@@ -94,19 +107,27 @@ void onConfigure(void* data, wl_proxy* proxy, std::int32_t width, std::int32_t h
             return;
         Toplevel& t = it->second;
         t.configured = QSize(width, height);
-        t.tiled = false;
+        untiled = std::exchange(t.tiled, false);
         const auto* state = static_cast<const std::uint32_t*>(states->data);
         for (std::size_t k = 0; k < states->size / sizeof(std::uint32_t); ++k)
             t.tiled = t.tiled || (state[k] >= kTiledLeft && state[k] <= kTiledBottom);
+        untiled = untiled && !t.tiled;
         qtConfigure = t.qtHandlers[0];
     }
     reinterpret_cast<ConfigureHandler>(qtConfigure)(data, proxy, width, height, states);
+    // Floated at the tile's size, the window gets no resize event to take its rule by.
+    if (untiled && qApp)
+        QMetaObject::invokeMethod(qApp, [] { if (untiledHandler()) untiledHandler()(); }, Qt::QueuedConnection);
 }
 
-// Whether the compositor tiles a window of this outer size.
-bool tiledAt(QSize outer)
+// Whether the compositor tiles the window: its own toplevel's state, or for
+// a window not known by its toplevel, any tiled one of its outer size.
+bool tiled(const QWidget* window, QSize outer)
 {
     const std::lock_guard lock(toplevelsMutex);
+    for (const auto& entry : toplevels())
+        if (entry.second.window == window)
+            return entry.second.tiled;
     for (const auto& entry : toplevels())
         if (entry.second.tiled && entry.second.configured == outer)
             return true;
@@ -163,6 +184,7 @@ extern "C" int wl_proxy_add_listener(wl_proxy* proxy, const Handler* handlers, v
         Toplevel& t = toplevels()[proxy];
         t = Toplevel{};
         t.qtHandlers = handlers;
+        t.window = std::exchange(nextWindow, nullptr);
         std::copy(handlers, handlers + events, t.handlers.begin());
         t.handlers[0] = reinterpret_cast<Handler>(&onConfigure);
         table = t.handlers.data();
@@ -181,7 +203,7 @@ bool sizedByCompositor(const QWidget* window)
 {
     if (window->windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen))
         return true;
-    return tiledAt(window->frameGeometry().size());
+    return tiled(window, window->frameGeometry().size());
 }
 
 bool heightChangedAlone(QWidget* window)
@@ -189,6 +211,17 @@ bool heightChangedAlone(QWidget* window)
     const ResizeWatch* watch = ResizeWatch::of(window);
     return watch->after == window->size() && watch->before.isValid() && watch->before.width() == watch->after.width()
            && watch->before.height() != watch->after.height();
+}
+
+void showing(QWidget* window)
+{
+    const std::lock_guard lock(toplevelsMutex);
+    nextWindow = window;
+}
+
+void onUntiled(std::function<void()> handler)
+{
+    untiledHandler() = std::move(handler);
 }
 
 QMargins frame(const QWidget* window)

@@ -5,6 +5,8 @@
 // decides their size.
 #include <QMargins>
 
+#include <functional>
+
 class QWidget;
 
 namespace desktop::wayland {
@@ -22,6 +24,14 @@ bool sizedByCompositor(const QWidget* window);
 // answers with the size it had before (sway does): the proportion rule then
 // brings the width along rather than undoing the height.
 bool heightChangedAlone(QWidget* window);
+
+// Tells which window the next toplevel belongs to: Qt makes the window's
+// toplevel while it shows it, right after the show event.
+void showing(QWidget* window);
+
+// Calls `handler`, from the event loop, whenever the compositor stops tiling
+// a window: a size it kept because it was tiled may now break a rule.
+void onUntiled(std::function<void()> handler);
 
 // The decorations Qt draws around the window itself, if any.
 QMargins frame(const QWidget* window);

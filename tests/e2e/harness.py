@@ -265,6 +265,20 @@ def sway_windows(tree):
         yield from sway_windows(node)
 
 
+def doubled_share(rgb, width, height, top):
+    """Of the inked, aligned 2x2 pixel blocks below row top, the share that
+    hold one colour each: near 1 for a picture drawn at half size and doubled."""
+    uniform = mixed = 0
+    for y in range(top, height - 1, 2):
+        row0, row1 = rgb[y * width * 3:(y + 1) * width * 3], rgb[(y + 1) * width * 3:(y + 2) * width * 3]
+        for x in range(0, width - 1, 2):
+            block = (row0[3 * x:3 * x + 3], row0[3 * x + 3:3 * x + 6], row1[3 * x:3 * x + 3], row1[3 * x + 3:3 * x + 6])
+            if all(p == b"\xff\xff\xff" for p in block):
+                continue
+            uniform, mixed = (uniform + 1, mixed) if block.count(block[0]) == 4 else (uniform, mixed + 1)
+    return uniform / max(1, uniform + mixed), uniform + mixed
+
+
 class Program:
     """The program under test, with its own HOME and XDG_RUNTIME_DIR, its
     stderr in a file (a chatty program must never block on a full pipe)."""
