@@ -86,10 +86,12 @@ class Manager(threading.Thread):
 
 
 def png_problem(data):
-    """Why ImageMagick cannot decode data as a whole PNG, warnings included, or None."""
-    out = subprocess.run(["convert", "-regard-warnings", "png:-", "-format", "%wx%h", "info:-"], input=data,
+    """Why data is not a whole 8-bit PNG that ImageMagick decodes without a warning, or None."""
+    out = subprocess.run(["convert", "-regard-warnings", "png:-", "-format", "%z", "info:-"], input=data,
                          capture_output=True, timeout=30)
-    return None if out.returncode == 0 and out.stdout else out.stderr.decode(errors="replace").strip()[-300:]
+    if out.returncode != 0:
+        return out.stderr.decode(errors="replace").strip()[-300:]
+    return None if out.stdout == b"8" else f"depth {out.stdout.decode()}"
 
 
 def copy_then_quit(app, manager):
