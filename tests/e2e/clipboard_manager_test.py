@@ -22,11 +22,11 @@ TOOLBUTTON = (20, 20)
 
 class Manager(threading.Thread):
     """A minimal clipboard manager, as desktop ones behave: it owns
-    CLIPBOARD_MANAGER and, asked to SAVE_TARGETS, converts every target the
-    owner offers into saved, then answers."""
+    CLIPBOARD_MANAGER and, asked to SAVE_TARGETS, keeps in saved every target
+    the clipboard's owner offers, then answers."""
 
     def __init__(self, display):
-        from Xlib import X, display as xdisplay
+        from Xlib import X, display as xdisplay  # after h.require, which may re-run us under Debian's Python
         super().__init__(daemon=True)
         self.X, self.d = X, xdisplay.Display(display)
         self.atom = self.d.intern_atom
@@ -81,7 +81,7 @@ class Manager(threading.Thread):
                     self.saved[name] = data
         r.requestor.send_event(event.SelectionNotify(time=r.time, requestor=r.requestor, selection=r.selection,
                                                      target=r.target, property=r.property))
-        self.d.flush()
+        self.d.close()
         self.done.set()
 
 
