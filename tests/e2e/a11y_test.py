@@ -3,15 +3,8 @@
 """Keyboard alone and a screen reader: the program under Xvfb with a private
 D-Bus session and AT-SPI, driven by keys only and read back through AT-SPI,
 as Orca would read it (and the clipboard for the copied diagram)."""
-import importlib.util
 import os
 import sys
-import time
-
-# Debian's pyatspi is built for the system interpreter.
-if importlib.util.find_spec("pyatspi") is None and os.path.exists("/usr/bin/python3") \
-        and os.path.realpath(sys.executable) != os.path.realpath("/usr/bin/python3"):
-    os.execv("/usr/bin/python3", ["/usr/bin/python3", *sys.argv])
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import harness as h  # noqa: E402
@@ -60,21 +53,14 @@ class Reader:
         self.at = pyatspi
 
     def app(self):
-        for _ in range(100):
-            for a in self.at.Registry.getDesktop(0):
-                if a is not None and a.name == "kelvoran":
-                    return a
-            time.sleep(0.1)
-        raise h.Failure("kelvoran is not on the accessibility bus")
+        found = h.wait(lambda: next((a for a in self.at.Registry.getDesktop(0)
+                                     if a is not None and a.name == "kelvoran"), None), 10, 0.1)
+        return h.check(found, "kelvoran is not on the accessibility bus")
 
     def window(self, title, timeout=5):
-        end = time.time() + timeout
-        while time.time() < end:
-            for w in self.app():
-                if w.name == title and w.getState().contains(self.at.STATE_SHOWING):
-                    return w
-            time.sleep(0.05)
-        raise h.Failure(f"no showing window {title!r} on the accessibility bus")
+        found = h.wait(lambda: next((w for w in self.app() if w.name == title
+                                     and w.getState().contains(self.at.STATE_SHOWING)), None), timeout)
+        return h.check(found, f"no showing window {title!r} on the accessibility bus")
 
     def showing(self, acc):
         for child in acc:
@@ -103,12 +89,7 @@ class Reader:
 
 
 def wait_for(cond, message, timeout=5):
-    end = time.time() + timeout
-    while time.time() < end:
-        if cond():
-            return
-        time.sleep(0.05)
-    raise h.Failure(message)
+    h.check(h.wait(cond, timeout), message)
 
 
 def tab_to(app, sr, title, name, limit=40):

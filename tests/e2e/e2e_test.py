@@ -11,20 +11,18 @@ import xml.etree.ElementTree as ET
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import harness as h  # noqa: E402
 import oracle  # noqa: E402
-from harness import Failure, check  # noqa: E402
+from harness import check  # noqa: E402
 
 DEFAULT_FIELDS = ["10", "0", "10", "-5", "5", "10"]
 
 
 def put_aside(s, window):
-    """Drags a secondary window out of the main window's way (there is no
-    window manager to raise windows on click)."""
+    """Out of the main window's way: no window manager raises windows on click."""
     s.xdo("windowmove", "--sync", window, "820", "0")
     time.sleep(0.1)
 
 
-def select_label(s, x, y, width):
-    """Selects a result label's text with a mouse drag, client coordinates."""
+def select_label(s, x, y, width):  # a mouse drag over it, client coordinates
     y += s.menu_height
     s.xdo("mousemove", "--window", s.main, str(x + 1), str(y))
     s.xdo("mousedown", "1")
@@ -59,13 +57,12 @@ def compare_report(got: bytes, expected: str, what: str):
 def copy_report(s):
     s.clear_clipboard()
     s.key(s.main, "ctrl+c")
-    end = time.time() + 3
-    while time.time() < end:
-        data = s.clipboard()
-        if data != b"e2e-marker":
-            return data
-        time.sleep(0.1)
-    raise Failure("Ctrl+C put nothing on the clipboard")
+    return check(h.wait(lambda: (data := s.clipboard()) != b"e2e-marker" and data, 3, 0.1),
+                 "Ctrl+C put nothing on the clipboard")
+
+
+def check_default_report(s, what):
+    compare_report(copy_report(s), oracle.report(oracle.solve(DEFAULT_FIELDS, [True] * 3, True)), what)
 
 
 def type_fields(s, texts):
@@ -80,7 +77,7 @@ def type_fields(s, texts):
 
 
 def scenario_default_report(s):
-    compare_report(copy_report(s), oracle.report(oracle.solve(DEFAULT_FIELDS, [True] * 3, True)), "default")
+    check_default_report(s, "default")
 
 
 def scenario_typed_fields_and_switch(s):
@@ -128,8 +125,7 @@ def scenario_short_circuit(s):
     check(s.proc.poll() is None, "the program ended after the short circuit")
     type_fields(s, DEFAULT_FIELDS)
     s.click_main(*BITBTN3)
-    compare_report(copy_report(s), oracle.report(oracle.solve(DEFAULT_FIELDS, [True] * 3, True)),
-                   "after the short circuit")
+    check_default_report(s, "after the short circuit")
 
 
 def scenario_diagram_copy(s):

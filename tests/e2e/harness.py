@@ -1,8 +1,8 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
-"""What every end-to-end scenario stands on: display servers started and
-stopped by PID, the program under test, X11 input and the clipboard through
-xdotool and xclip, screenshots, and the scenario loop with its report."""
+"""What every end-to-end scenario stands on: display servers and the program
+under test, by PID; X11 input and clipboard (xdotool, xclip); the scenario loop."""
 import argparse
+import functools
 import importlib.util
 import json
 import os
@@ -10,7 +10,6 @@ import pwd
 import re
 import select
 import shutil
-import signal
 import subprocess
 import sys
 import tempfile
@@ -28,10 +27,7 @@ class Failure(Exception):
 def check(cond, message):
     if not cond:
         raise Failure(message)
-
-
-def in_ci():
-    return os.environ.get("CI", "").lower() == "true"
+    return cond
 
 
 def require(*tools):
@@ -48,13 +44,14 @@ def require(*tools):
         elif not shutil.which(tool):
             missing.append(tool)
     if missing:
-        if in_ci():
+        if os.environ.get("CI", "").lower() == "true":
             raise Failure(f"not installed: {' '.join(missing)}")
         print(f"SKIP: not installed: {' '.join(missing)}")
         sys.exit(SKIP)
 
 
-def _wait(predicate, timeout, interval=0.05):
+def wait(predicate, timeout, interval=0.05):
+    """predicate's first true value, or None after timeout."""
     end = time.time() + timeout
     while time.time() < end:
         result = predicate()
@@ -62,6 +59,16 @@ def _wait(predicate, timeout, interval=0.05):
             return result
         time.sleep(interval)
     return None
+
+
+def _stop(proc, timeout=5):
+    if proc.poll() is None:
+        proc.terminate()
+        try:
+            proc.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            proc.kill()
+            proc.wait()
 
 
 def _quiet(args, env, timeout=10):
@@ -89,14 +96,8 @@ class _Server:
         self.stop()
         raise Failure(f"{what}: {log}")
 
-    def stop(self):
-        if self.proc.poll() is None:
-            self.proc.send_signal(signal.SIGTERM)
-            try:
-                self.proc.wait(timeout=5)
-            except subprocess.TimeoutExpired:
-                self.proc.kill()
-                self.proc.wait()
+    def stop(self, timeout=5):
+        _stop(self.proc, timeout)
 
     def __enter__(self):
         return self
@@ -117,24 +118,18 @@ class Xvfb(_Server):
         self._start(["Xvfb", "-displayfd", str(write_fd), "-screen", "0", f"{size}x{depth}",
                      "-nolisten", "tcp", "-noreset"], None, pass_fds=(write_fd,))
         os.close(write_fd)
-        number = b""
         with os.fdopen(read_fd, "rb") as pipe:
-            while not number.endswith(b"\n") and select.select([pipe], [], [], 15)[0]:
-                chunk = pipe.read(1)
-                if not chunk:
-                    break
-                number += chunk
+            number = pipe.readline() if select.select([pipe], [], [], 15)[0] else b""
         if not number.strip():
             self.fail("Xvfb gave no display number")
         self.display = f":{number.decode().strip()}"
         self.env = dict(os.environ, DISPLAY=self.display)
         for var in ("QT_QPA_PLATFORM", "WAYLAND_DISPLAY", "SWAYSOCK"):
             self.env.pop(var, None)
-        if not _wait(lambda: self.proc.poll() is not None or self.answers(), 10, 0.1) or self.proc.poll() is not None:
+        answers = ["xdpyinfo", "-display", self.display]
+        if not wait(lambda: self.proc.poll() is not None or _quiet(answers, self.env).returncode == 0, 10, 0.1) \
+                or self.proc.poll() is not None:
             self.fail(f"Xvfb on {self.display} does not answer")
-
-    def answers(self):
-        return _quiet(["xdpyinfo", "-display", self.display], self.env).returncode == 0
 
 
 class Openbox(_Server):
@@ -142,7 +137,7 @@ class Openbox(_Server):
         require("openbox", "xprop")
         self.env = x.env
         self._start(["openbox", "--sm-disable"], self.env)
-        if not _wait(lambda: b"window id" in _quiet(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], self.env).stdout, 5):
+        if not wait(lambda: b"window id" in _quiet(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], self.env).stdout, 5):
             self.fail("openbox did not start")
 
 
@@ -150,9 +145,8 @@ class DBusSession(_Server):
     def __init__(self, env):
         require("dbus-daemon")
         self._start(["dbus-daemon", "--session", "--nofork", "--print-address=1"], env, stdout=subprocess.PIPE)
-        if not select.select([self.proc.stdout], [], [], 10)[0]:
-            self.fail("dbus-daemon gave no address")
-        address = self.proc.stdout.readline().decode().strip()
+        ready = select.select([self.proc.stdout], [], [], 10)[0]
+        address = self.proc.stdout.readline().decode().strip() if ready else ""
         if not address:
             self.fail("dbus-daemon gave no address")
         self.env = dict(env, DBUS_SESSION_BUS_ADDRESS=address)
@@ -167,20 +161,16 @@ class AtSpi(_Server):
         self.env = dict(bus.env, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
         self._start([self.LAUNCHER, "--launch-immediately"], bus.env)
         self.registry = None
-        if not _wait(lambda: self._owned("org.a11y.Bus"), 10, 0.1):
+        owner = ["dbus-send", "--session", "--print-reply", "--dest=org.freedesktop.DBus", "/",
+                 "org.freedesktop.DBus.NameHasOwner", "string:org.a11y.Bus"]
+        if not wait(lambda: b"boolean true" in _quiet(owner, self.env).stdout, 10, 0.1):
             self.fail("at-spi-bus-launcher did not take org.a11y.Bus")
         self.registry = subprocess.Popen([self.REGISTRY], env=bus.env, stdout=subprocess.DEVNULL,
                                          stderr=self.log_file)
 
-    def _owned(self, name):
-        out = _quiet(["dbus-send", "--session", "--print-reply", "--dest=org.freedesktop.DBus", "/",
-                      "org.freedesktop.DBus.NameHasOwner", f"string:{name}"], self.env)
-        return b"boolean true" in out.stdout
-
     def stop(self):
-        if self.registry is not None and self.registry.poll() is None:
-            self.registry.terminate()
-            self.registry.wait(timeout=5)
+        if self.registry is not None:
+            _stop(self.registry)
         super().stop()
 
 
@@ -218,14 +208,14 @@ class Sway(_Server):
             os.chown(self.runtime, self.user.pw_uid, self.user.pw_gid)
             os.chown(config, self.user.pw_uid, self.user.pw_gid)
         self._start(self._as_user(["sway", "-c", config]), self.client_env, cwd=self.runtime)
-        socket = _wait(lambda: self.proc.poll() is not None or self._sockets(), 10, 0.1)
+        socket = wait(lambda: self.proc.poll() is not None or self._sockets(), 10, 0.1)
         if self.proc.poll() is not None or not socket:
             self.fail("sway did not start")
         wayland, ipc = socket
         self.env = dict(base, XDG_RUNTIME_DIR=self.runtime, WAYLAND_DISPLAY=os.path.join(self.runtime, wayland),
                         SWAYSOCK=os.path.join(self.runtime, ipc), QT_QPA_PLATFORM="wayland")
         self.client_env.update(WAYLAND_DISPLAY=wayland, SWAYSOCK=self.env["SWAYSOCK"])
-        if not _wait(lambda: self.msg("-t", "get_outputs", quiet=True), 10, 0.1):
+        if not wait(lambda: self.msg("-t", "get_outputs", quiet=True), 10, 0.1):
             self.fail("swaymsg -t get_outputs does not answer")
 
     def _sockets(self):
@@ -265,9 +255,10 @@ def sway_windows(tree):
         yield from sway_windows(node)
 
 
-def doubled_share(rgb, width, height, top):
-    """Of the inked, aligned 2x2 pixel blocks below row top, the share that
-    hold one colour each: near 1 for a picture drawn at half size and doubled."""
+def crisp_blocks(rgb, width, height, top):
+    """Of the inked, aligned 2x2 pixel blocks below row top: how many, and the
+    share holding more than one colour (none in a picture drawn at half size
+    and doubled)."""
     uniform = mixed = 0
     for y in range(top, height - 1, 2):
         row0, row1 = rgb[y * width * 3:(y + 1) * width * 3], rgb[(y + 1) * width * 3:(y + 2) * width * 3]
@@ -276,10 +267,10 @@ def doubled_share(rgb, width, height, top):
             if all(p == b"\xff\xff\xff" for p in block):
                 continue
             uniform, mixed = (uniform + 1, mixed) if block.count(block[0]) == 4 else (uniform, mixed + 1)
-    return uniform / max(1, uniform + mixed), uniform + mixed
+    return uniform + mixed, mixed / max(1, uniform + mixed)
 
 
-class Program:
+class Program(_Server):
     """The program under test, with its own HOME and XDG_RUNTIME_DIR, its
     stderr in a file (a chatty program must never block on a full pipe)."""
 
@@ -293,21 +284,13 @@ class Program:
         # No bus unless the test gives one: libdbus would otherwise autolaunch
         # a daemon that outlives the test and leaves its address in HOME.
         self.env.setdefault("DBUS_SESSION_BUS_ADDRESS", f"unix:path={self.env['XDG_RUNTIME_DIR']}/no-bus")
-        self.stderr = tempfile.TemporaryFile()
-        self.proc = subprocess.Popen([binary, *args], env=self.env, stdout=subprocess.DEVNULL, stderr=self.stderr)
-        self.pid = self.proc.pid
-        self._menu_height = None
+        self._start([binary, *args], self.env)
+        self.stderr, self.pid = self.log_file, self.proc.pid
         try:
             self.main = self.wait_window(name) if name else None
         except Failure:
             self.stop()
             raise
-
-    def __enter__(self):
-        return self
-
-    def __exit__(self, *exc):
-        self.stop()
 
     def stderr_text(self):
         self.stderr.seek(0)
@@ -352,77 +335,53 @@ class Program:
         args = ["search"] + (["--onlyvisible"] if visible else []) + ["--name", f"^{re.escape(name)}$"]
         return self.run("xdotool", *args, check_rc=False).decode().split()
 
+    def _alive(self, what):
+        check(self.proc.poll() is None,
+              f"program exited ({self.proc.returncode}) while waiting for {what}: {self.stderr_text()}")
+        return True
+
     def wait_window(self, name, timeout=10.0, visible=True):
-        end = time.time() + timeout
-        while time.time() < end:
-            if self.proc.poll() is not None:
-                raise Failure(f"program exited ({self.proc.returncode}) while waiting for {name!r}: "
-                              f"{self.stderr_text()}")
-            found = self._find(name, visible)
-            if found:
-                return found[0]
-            time.sleep(0.05)
-        raise Failure(f"window {name!r} did not appear")
+        found = wait(lambda: self._alive(repr(name)) and self._find(name, visible), timeout)
+        return check(found, f"window {name!r} did not appear")[0]
 
     def window_gone(self, name, timeout=5.0):
-        return bool(_wait(lambda: not self._find(name), timeout))
+        return bool(wait(lambda: not self._find(name), timeout))
 
     def geometry(self, window):
         out = self.xdo("getwindowgeometry", "--shell", window)
         values = dict(line.split("=") for line in out.splitlines() if "=" in line)
         return int(values["X"]), int(values["Y"]), int(values["WIDTH"]), int(values["HEIGHT"])
 
-    def outer_geometry(self, window):
-        """The client's place on the root, with the frame a window manager draws."""
-        info = self.run("xwininfo", "-id", window).decode()
-        v = {}
-        for line in info.splitlines():
-            key, _, value = line.strip().partition(":")
-            if key in ("Absolute upper-left X", "Absolute upper-left Y", "Width", "Height"):
-                v[key] = int(value)
-        ext = self.run("xprop", "-id", window, "_NET_FRAME_EXTENTS").decode().split("=")[-1].split(",")
-        left, right, top, bottom = [int(e) for e in ext] if len(ext) == 4 else (0, 0, 0, 0)
-        return (v["Absolute upper-left X"] - left, v["Absolute upper-left Y"] - top,
-                v["Width"] + left + right, v["Height"] + top + bottom)
-
     def settled(self, window, timeout=2.0):
-        """The outer geometry once it stops changing."""
-        last, end = None, time.time() + timeout
-        while time.time() < end:
-            now = self.outer_geometry(window)
-            if now == last:
-                return now
-            last = now
-            time.sleep(0.06)
-        return last
+        """The place on the root with the window manager's frame, once it stops changing."""
+        def outer():
+            info = self.run("xwininfo", "-id", window).decode()
+            x, y, w, h = (int(re.search(rf"{k}:\s*(-?\d+)", info).group(1))
+                          for k in ("Absolute upper-left X", "Absolute upper-left Y", "Width", "Height"))
+            ext = self.run("xprop", "-id", window, "_NET_FRAME_EXTENTS").decode().split("=")[-1].split(",")
+            left, right, top, bottom = [int(e) for e in ext] if len(ext) == 4 else (0, 0, 0, 0)
+            return x - left, y - top, w + left + right, h + top + bottom
+        seen = [None]
+        wait(lambda: seen.append(outer()) or seen[-1] == seen[-2], timeout, 0.06)
+        return seen[-1]
 
-    def stacking(self):
-        out = self.run("xprop", "-root", "_NET_CLIENT_LIST_STACKING").decode()
+    def root_windows(self, prop):
+        """The windows a root property lists: _NET_CLIENT_LIST_STACKING, _NET_ACTIVE_WINDOW."""
+        out = self.run("xprop", "-root", prop).decode()
         return [int(w, 16) for w in out.split("#")[-1].replace(",", " ").split()]
-
-    def active(self):
-        out = self.run("xprop", "-root", "_NET_ACTIVE_WINDOW").decode()
-        return int(out.split("#")[-1].split(",")[0], 16)
 
     def activate(self, window):
         self.xdo("windowactivate", "--sync", window)
         time.sleep(0.1)
 
-    @property
+    @functools.cached_property
     def menu_height(self):
         """Height of the main window's menu bar: the first white row of the schematic panel."""
-        if self._menu_height is None:
-            for _ in range(20):
-                txt = self.run("import", "-window", self.main, "-crop", "1x80+200+0", "txt:-").decode()
-                rows = [int(m.group(1)) for m in (re.match(r"\d+,(\d+):.*#FFFFFF", line)
-                                                  for line in txt.splitlines()[1:]) if m]
-                if rows:
-                    self._menu_height = rows[0]
-                    break
-                time.sleep(0.1)
-            else:
-                raise Failure("could not find the schematic panel below the menu bar")
-        return self._menu_height
+        def white_row():
+            txt = self.run("import", "-window", self.main, "-crop", "1x80+200+0", "txt:-").decode()
+            return next((int(m.group(1)) for m in map(re.compile(r"\d+,(\d+):.*#FFFFFF").match,
+                                                      txt.splitlines()[1:]) if m), None)
+        return check(wait(white_row, 2.0, 0.1), "could not find the schematic panel below the menu bar")
 
     # -- input -------------------------------------------------------------
     def click(self, window, x, y):
@@ -451,14 +410,10 @@ class Program:
     # -- clipboard and pictures ----------------------------------------------
     def clipboard(self, target=None, timeout=3.0):
         args = ["xclip", "-selection", "clipboard", "-o"] + (["-t", target] if target else [])
-        end, last = time.time() + timeout, b""
-        while time.time() < end:
-            out = _quiet(args, self.env)
-            if out.returncode == 0:
-                return out.stdout
-            last = out.stderr
-            time.sleep(0.1)
-        raise Failure(f"clipboard {target or 'text'} unreadable: {last!r}")
+        tries = []
+        out = wait(lambda: tries.append(_quiet(args, self.env)) or tries[-1].returncode == 0 and tries[-1],
+                   timeout, 0.1)
+        return check(out, f"clipboard {target or 'text'} unreadable: {tries[-1].stderr!r}").stdout
 
     def clear_clipboard(self):
         subprocess.run(["xclip", "-selection", "clipboard", "-i"], env=self.env, input=b"e2e-marker", timeout=10)

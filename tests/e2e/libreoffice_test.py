@@ -23,7 +23,7 @@ except ImportError:  # harness.require re-runs under Debian's Python, or skips
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import harness as h  # noqa: E402
 from e2e_test import BITBTN1, TOOLBUTTON  # noqa: E402
-from harness import Failure, check  # noqa: E402
+from harness import check  # noqa: E402
 
 EMF_LO = 'application/x-openoffice-emf;windows_formatname="Image EMF"'
 # Default settings, neutral closed: the names and the two scale labels.
@@ -77,36 +77,29 @@ def check_emf_in_pdf(emf: bytes, work: str):
     return len(words)
 
 
-class Office:
+class Office(h._Server):
     """A LibreOffice with its X11 backend on the test's display, so that it
     reads the clipboard kelvoran owns there, driven through UNO."""
 
     def __init__(self, display, work):
-        self.pipe = f"kelvoran_lo_{os.getpid()}"
-        env = dict(os.environ, DISPLAY=display, SAL_USE_VCLPLUGIN="gen")
-        env.pop("WAYLAND_DISPLAY", None)
-        env.pop("QT_QPA_PLATFORM", None)
-        self.log = tempfile.TemporaryFile()
+        pipe = f"kelvoran_lo_{os.getpid()}"
+        env = {k: v for k, v in os.environ.items() if k not in ("WAYLAND_DISPLAY", "QT_QPA_PLATFORM")}
         profile = "file://" + os.path.join(work, "paste-profile")
-        self.proc = subprocess.Popen(
-            ["soffice", f"-env:UserInstallation={profile}", "--invisible", "--norestore", "--nologo",
-             "--nodefault", "--nolockcheck", f"--accept=pipe,name={self.pipe};urp;"],
-            env=env, stdout=self.log, stderr=self.log)
+        self._start(["soffice", f"-env:UserInstallation={profile}", "--invisible", "--norestore", "--nologo",
+                     "--nodefault", "--nolockcheck", f"--accept=pipe,name={pipe};urp;"],
+                    dict(env, DISPLAY=display, SAL_USE_VCLPLUGIN="gen"))
         local = uno.getComponentContext()
         resolver = local.ServiceManager.createInstanceWithContext("com.sun.star.bridge.UnoUrlResolver", local)
-        end = time.time() + 90
-        while True:
+
+        def resolve():  # in a tuple: whether a UNO proxy is true is not ours to rely on
             try:
-                self.ctx = resolver.resolve(f"uno:pipe,name={self.pipe};urp;StarOffice.ComponentContext")
-                break
+                return (resolver.resolve(f"uno:pipe,name={pipe};urp;StarOffice.ComponentContext"),)
             except Exception:
-                if time.time() > end or self.proc.poll() is not None:
-                    self.log.seek(0)
-                    raise Failure(f"LibreOffice did not answer: {self.log.read().decode(errors='replace')[-500:]}")
-                time.sleep(0.3)
-        smgr = self.ctx.ServiceManager
-        self.desktop = smgr.createInstanceWithContext("com.sun.star.frame.Desktop", self.ctx)
-        self.dispatcher = smgr.createInstanceWithContext("com.sun.star.frame.DispatchHelper", self.ctx)
+                if self.proc.poll() is not None:
+                    self.fail("LibreOffice ended before answering")
+        ctx = (h.wait(resolve, 90, 0.3) or self.fail("LibreOffice did not answer"))[0]
+        self.desktop = ctx.ServiceManager.createInstanceWithContext("com.sun.star.frame.Desktop", ctx)
+        self.dispatcher = ctx.ServiceManager.createInstanceWithContext("com.sun.star.frame.DispatchHelper", ctx)
 
     def paste_into_writer(self, command, args=()):
         doc = self.desktop.loadComponentFromURL("private:factory/swriter", "_blank", 0, (prop("Hidden", True),))
@@ -129,11 +122,7 @@ class Office:
             self.desktop.terminate()
         except Exception:
             pass
-        try:
-            self.proc.wait(timeout=20)
-        except subprocess.TimeoutExpired:
-            self.proc.kill()
-            self.proc.wait()
+        super().stop(timeout=20)
 
 
 def body(args):
