@@ -7,7 +7,7 @@
 set -euo pipefail
 declare -A groups=(
   [build]="cmake g++ ninja-build pkg-config qt6-base-dev qt6-svg-dev qt6-translations-l10n libgl-dev
-           libxcb1-dev zlib1g-dev libxcb-ewmh-dev libxcb-icccm4-dev qt6-wayland fonts-dejavu-core"
+           libxcb1-dev zlib1g-dev libxcb-ewmh-dev qt6-wayland fonts-dejavu-core"
   [tests]="libgtest-dev libgmock-dev libbenchmark-dev xvfb xdotool xclip xauth x11-utils imagemagick
            printemf emf2svg librsvg2-bin locales-all python3"
   [packaging]="desktop-file-utils appstream groff-base man-db lintian dpkg-dev file"

@@ -44,8 +44,8 @@ void centreOuter(QWidget* window);
 void showRaised(QWidget* window);
 
 // The proportion rule: outer height = outer width + difference. Sets the
-// window's bound and asks the window manager to keep the rule during its
-// drags; the bound and the hints follow the frame and the screens.
+// window's bound, which follows the frame and the screens; a window manager's
+// drag runs free and the rule is taken when it ends (followRule).
 void keepHeightOverWidth(QWidget* window, int difference);
 
 // From the window's resize handler: brings the size back to the rule, keeping

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The X11 side of the desktop part: what the window manager says about a
-// window and what the program asks of it, over xcb-ewmh and xcb-icccm.
+// window and what the program asks of it, over xcb-ewmh.
 // Sizes here are native pixels; the neutral part converts them.
 #include <QMargins>
 #include <QSize>
