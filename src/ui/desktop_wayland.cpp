@@ -177,6 +177,10 @@ extern "C" int wl_proxy_add_listener(wl_proxy* proxy, const Handler* handlers, v
     if (!wl.className || !wl.version || std::strcmp(wl.className(proxy), "xdg_toplevel") != 0)
         return wl.addListener(proxy, handlers, data);
     const std::uint32_t version = wl.version(proxy);
+    // A later version may add events this table does not hold: such a
+    // toplevel is left to Qt alone (its tiled states are then not seen).
+    if (version > 6)
+        return wl.addListener(proxy, handlers, data);
     const std::size_t events = version >= 5 ? 4 : version >= 4 ? 3 : 2;
     const Handler* table = nullptr;
     {
@@ -185,6 +189,9 @@ extern "C" int wl_proxy_add_listener(wl_proxy* proxy, const Handler* handlers, v
         t = Toplevel{};
         t.qtHandlers = handlers;
         t.window = std::exchange(nextWindow, nullptr);
+        for (auto& [other, entry] : toplevels())
+            if (other != proxy && entry.window == t.window)
+                entry.window = nullptr; // the window's earlier toplevel, gone with its last hide
         std::copy(handlers, handlers + events, t.handlers.begin());
         t.handlers[0] = reinterpret_cast<Handler>(&onConfigure);
         table = t.handlers.data();
@@ -215,8 +222,15 @@ bool heightChangedAlone(QWidget* window)
 
 void showing(QWidget* window)
 {
-    const std::lock_guard lock(toplevelsMutex);
-    nextWindow = window;
+    {
+        const std::lock_guard lock(toplevelsMutex);
+        nextWindow = window;
+    }
+    // The toplevel comes within the show or not at all.
+    QMetaObject::invokeMethod(qApp, [] {
+        const std::lock_guard lock(toplevelsMutex);
+        nextWindow = nullptr;
+    }, Qt::QueuedConnection);
 }
 
 void onUntiled(std::function<void()> handler)
