@@ -2,8 +2,6 @@
 // The diagram window inside the whole application: the height rule on
 // resize, the redraw at the new size, and the clipboard copy (SVG, EMF and
 // PNG of the current state at the image's size, nothing on an error).
-#include "Unit1.h"
-#include "application.h"
 #include "diagram/composition.h"
 #include "diagram/qtsurfaces.h"
 #include "diagramclipboard.h"
@@ -11,12 +9,9 @@
 #include "emf_reader.h"
 #include "widget_fixture.h"
 
-#include <QClipboard>
-#include <QLineEdit>
 #include <QMimeData>
 #include <QPointer>
 #include <QSvgRenderer>
-#include <QToolButton>
 #include <QtTest>
 
 #include <algorithm>
@@ -73,7 +68,7 @@ double pngLikeness(const QImage& picture)
 }
 
 QRect svgViewBox() { return QSvgRenderer(clipboard()->data(kSvg)).viewBox(); }
-void copy() { QTest::mouseClick(child<QToolButton>(Form4, "ToolButton1"), Qt::LeftButton); }
+void copy() { click(Form4, "ToolButton1"); }
 
 void resizeTo(int w, int h)
 {
@@ -182,9 +177,9 @@ private slots:
     void copyIsDrawnFromTheCurrentState()
     {
         const QImage before = shown();
-        auto* edit5 = child<QLineEdit>(Form1, "Edit5");
+        QLineEdit* edit5 = field(Form1, 5);
         edit5->setText(QStringLiteral("20"));
-        QTest::mouseClick(child(Form1, "BitBtn3"), Qt::LeftButton);
+        click(Form1, "BitBtn3");
         copy();
         QCOMPARE(shown(), before);
         QVERIFY(pngLikeness(before) < 0.5);
@@ -251,9 +246,6 @@ private slots:
     }
 };
 
-int main(int argc, char** argv)
-{
-    return runWithApplication<TstDiagramWindow>(argc, argv);
-}
+KELVORAN_WIDGET_TEST_MAIN(TstDiagramWindow, false)
 
 #include "tst_diagramwindow.moc"
