@@ -68,6 +68,10 @@ void checkTables()
         EXPECT_EQ(parseNumber(row.text), row.value) << '"' << row.text << '"';
 }
 
+struct CommaNumpunct : std::numpunct<char> {
+    char do_decimal_point() const override { return ','; }
+};
+
 } // namespace
 
 TEST(NumberText, Tables) { checkTables(); }
@@ -168,12 +172,6 @@ TEST(NumberText, RandomDoublesReadBackWithinRounding)
         }
     }
 }
-
-namespace {
-struct CommaNumpunct : std::numpunct<char> {
-    char do_decimal_point() const override { return ','; }
-};
-} // namespace
 
 // The same tables again under a C++ and a C library locale whose decimal point is a comma.
 TEST(NumberText, CommaLocalesDoNotChangeTexts)

@@ -45,25 +45,25 @@ TEST(Solver, DefaultInstallationTextsInBothNotations)
         order += e.substr(0, e.find('=')) + " ";
     EXPECT_EQ(order, "Label25 Label2 Label3 Label4 Label32 Label6 Label7 Label8 Label12 Label38 Label39 Label40 "
                      "Label10 Label11 ");
-    const std::map<std::string, std::string> algebraic = {
+    const auto expectTexts = [&f](const std::map<std::string, std::string>& texts) {
+        for (const auto& [label, text] : texts)
+            EXPECT_EQ(f.texts[label], text) << label;
+    };
+    expectTexts({
         {"Label25", "0 j. 0"},           {"Label2", "17.6 + j.8.8"},          {"Label3", "-38.1051 + j.22"},
         {"Label4", "4.0263 + j.15.0263"}, {"Label32", "16.4788 + j.-45.8263"}, {"Label6", "220 + j.0"},
         {"Label7", "-110 + j.-190.5256"}, {"Label8", "-110 + j.190.5256"},     {"Label38", "9.5333 + j.-15.4"},
         {"Label39", "13.5596 + j.8.9246"}, {"Label40", "-5.4929 + j.15.2754"},
-    };
-    for (const auto& [label, text] : algebraic)
-        EXPECT_EQ(f.texts[label], text) << label;
+    });
     EXPECT_NEAR(f.s.ud.re, 220, 1e-12);
     EXPECT_LT(cmodule(f.s.ui) + cmodule(f.s.u0), 1e-12);
 
     f.d.algebraic = false;
     f.solve();
-    const std::map<std::string, std::string> polar = {
+    expectTexts({
         {"Label2", "19.6774 ; .4636"}, {"Label3", "44 ; 2.618"}, {"Label4", "15.5563 ;1.309"},
         {"Label7", "220 ; 4.1888"},    {"Label25", "0 ; 0"},
-    };
-    for (const auto& [label, text] : polar)
-        EXPECT_EQ(f.texts[label], text) << label;
+    });
     // The zero-sequence voltage has its blank after the semicolon only.
     EXPECT_NE(f.texts["Label12"].find("; "), std::string::npos);
     EXPECT_EQ(f.texts["Label12"].find(" ;"), std::string::npos);
