@@ -132,7 +132,7 @@ private slots:
     // (Z2 = 0 with the neutral closed). An arithmetic error stops the handler
     // where it is raised: no label changes, the diagram stays hidden. Either
     // box leaves the results as they were, and a sound input computes again.
-    void calculateHidesWarning_data()
+    void calculateButtons_data()
     {
         QTest::addColumn<QString>("button");
         QTest::addColumn<QStringList>("fields"); // Edit1..Edit6
@@ -150,7 +150,7 @@ private slots:
                                                      << QStringList{"Image11", "Image8"}
                                                      << "Opération en virgule flottante incorrecte";
     }
-    void calculateHidesWarning()
+    void calculateButtons()
     {
         QFETCH(QString, button);
         QFETCH(QStringList, fields);
