@@ -161,8 +161,8 @@ inline bool warningShown()
     return picture;
 }
 
-// Ctrl+C in a main window field without a selection: the report, if the
-// field leaves the menu its shortcut.
+// Ctrl+C in a main window field with nothing selected, and the clipboard's
+// text afterwards: the report, unless the field swallowed the menu shortcut.
 inline QString copyReportByKeyboard(QLineEdit* e)
 {
     Form1->activateWindow();
@@ -227,5 +227,6 @@ int runWithApplication(int argc, char** argv, bool showMainWindow)
     destroyApplicationWindows();
     return result;
 }
+
 #define KELVORAN_WIDGET_TEST_MAIN(Test, showMainWindow) \
     int main(int argc, char** argv) { return runWithApplication<Test>(argc, argv, showMainWindow); }
