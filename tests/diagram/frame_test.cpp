@@ -100,34 +100,27 @@ TEST(DiagramFrame, ErrorsStopBeforeAnythingIsDrawn)
 {
     const struct {
         const char* what;
-        std::function<void(Installation&)> setUp;
+        bool line1Closed, line2And3Closed;
+        double veff;
+        test::FieldTexts fields;
+        bool flagsOff;
         K kind;
     } rows[] = {
-        {"every line open",
-         [](Installation& i) {
-             i.state.line1Closed = i.state.line2Closed = i.state.line3Closed = false;
-             i.solve();
-         },
-         K::DivisionByZero},
-        {"line 1 open, currents hidden",
-         [](Installation& i) {
-             i.state.line1Closed = false;
-             i.solve().allFlags(false);
-         },
-         K::DivisionByZero},
-        {"zero source voltage",
-         [](Installation& i) {
-             i.state.veff = 0;
-             setSourceVoltages(i.state);
-             i.solve();
-         },
-         K::InvalidOperation},
-        {"a scaled current beyond the double range: I1 = 2.2E-300 A sets the scale, I2 = 2.2E6 A",
-         [](Installation& i) { i.solve({"1E302", "1E-4", "10", "0", "0", "10"}).allFlags(false); }, K::Overflow},
+        {"every line open", false, false, 220, test::kDefaultFields, false, K::DivisionByZero},
+        {"line 1 open, currents hidden", false, true, 220, test::kDefaultFields, true, K::DivisionByZero},
+        {"zero source voltage", true, true, 0, test::kDefaultFields, false, K::InvalidOperation},
+        {"a scaled current beyond the double range: I1 = 2.2E-300 A sets the scale, I2 = 2.2E6 A", true, true, 220,
+         {"1E302", "1E-4", "10", "0", "0", "10"}, true, K::Overflow},
     };
     for (const auto& r : rows) {
         Installation inst;
-        r.setUp(inst);
+        inst.state.line1Closed = r.line1Closed;
+        inst.state.line2Closed = inst.state.line3Closed = r.line2And3Closed;
+        inst.state.veff = r.veff;
+        setSourceVoltages(inst.state);
+        inst.solve(r.fields);
+        if (r.flagsOff)
+            inst.allFlags(false);
         RecordingSurface canvas;
         EXPECT_EQ(errorKind([&] { drawDiagram(canvas, inst.state, inst.settings, 442, 449); }), int(r.kind)) << r.what;
         EXPECT_TRUE(canvas.ops().empty()) << r.what << "\n" << canvas.listing();

@@ -63,18 +63,16 @@ TEST(QtSurfaces, RasterAndSvgReceiveTheRecordedOperations)
     inst.solve().allFlags(true);
     inst.settings.voltageThickness = 2;
     inst.settings.currentThickness = 3;
-    const std::vector<Op> expected = inst.record(442, 449);
-    QImage image = whiteImage(442, 449);
-    {
-        RasterSurface raster(image);
-        RecordingSurface tap(&raster);
+    const auto through = [&inst](DrawingSurface& surface) {
+        RecordingSurface tap(&surface);
         drawDiagram(tap, inst.state, inst.settings, 442, 449);
-        EXPECT_EQ(tap.ops(), expected);
-    }
+        return tap.ops();
+    };
+    QImage image = whiteImage(442, 449);
+    RasterSurface raster(image);
+    EXPECT_EQ(through(raster), inst.record(442, 449));
     SvgSurface svg(442, 449);
-    RecordingSurface tap(&svg);
-    drawDiagram(tap, inst.state, inst.settings, 442, 449);
-    EXPECT_EQ(tap.ops(), expected);
+    EXPECT_EQ(through(svg), inst.record(442, 449));
     EXPECT_TRUE(svg.finish().contains(">VZ1<"));
 }
 

@@ -8,8 +8,10 @@
 
 #include <QByteArray>
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace testsupport {
@@ -148,6 +150,28 @@ inline EmfPlayback replayOps(const std::vector<kelvoran::SurfaceOp>& ops)
         }
     }
     return out;
+}
+
+// Where a played metafile first departs from the recording it was drawn
+// from, or "": the same lines and texts (no font of the metafile is
+// underlined), one flat line more per underlined text.
+inline std::string departureFromRecording(const EmfPlayback& play, const std::vector<kelvoran::SurfaceOp>& ops)
+{
+    EmfPlayback drawn = replayOps(ops);
+    std::size_t underlined = 0;
+    for (EmfText& t : drawn.texts)
+        underlined += std::exchange(t.underline, false);
+    if (play.problem)
+        return play.problem;
+    const auto mismatch = std::mismatch(play.lines.begin(), play.lines.end(), drawn.lines.begin(), drawn.lines.end());
+    if (drawn.lines.empty() || mismatch.first != play.lines.end() || mismatch.second != drawn.lines.end())
+        return "line " + std::to_string(mismatch.first - play.lines.begin()) + " of " + std::to_string(drawn.lines.size());
+    const auto text = std::mismatch(play.texts.begin(), play.texts.end(), drawn.texts.begin(), drawn.texts.end());
+    if (text.first != play.texts.end() || text.second != drawn.texts.end())
+        return "text " + std::to_string(text.first - play.texts.begin()) + " of " + std::to_string(drawn.texts.size());
+    if (play.underlines.size() != underlined)
+        return std::to_string(play.underlines.size()) + " underlines for " + std::to_string(underlined) + " names";
+    return {};
 }
 
 } // namespace testsupport

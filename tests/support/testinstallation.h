@@ -4,11 +4,9 @@
 // six field texts the main window would hold.
 #include "diagram/composition.h"
 #include "diagram/recordingsurface.h"
-#include "model/floaterror.h"
+#include "errorkind.h"
 #include "solverdouble.h"
 
-#include <functional>
-#include <string>
 #include <vector>
 
 namespace kelvoran::test {
@@ -52,16 +50,5 @@ struct Installation : SolverDouble {
         return canvas.ops();
     }
 };
-
-// The kind of FloatError an action raises, or -1.
-inline int errorKind(const std::function<void()>& action)
-{
-    try {
-        action();
-    } catch (const FloatError& e) {
-        return static_cast<int>(e.kind());
-    }
-    return -1;
-}
 
 } // namespace kelvoran::test

@@ -14,6 +14,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QColorDialog>
 #include <QElapsedTimer>
 #include <QInputDialog>
@@ -148,6 +149,31 @@ T* child(const QObject* parent, const QString& name)
     return w;
 }
 
+inline void click(const QObject* window, const QString& name) { QTest::mouseClick(child(window, name), Qt::LeftButton); }
+// Edit1, Edit2... of a window.
+inline QLineEdit* field(const QObject* window, int k) { return child<QLineEdit>(window, QStringLiteral("Edit%1").arg(k)); }
+
+inline bool warningShown()
+{
+    const bool picture = child(Form1, "Image22")->isVisible();
+    if (picture != child(Form1, "Label30")->isVisible())
+        qWarning("warning picture and text out of step");
+    return picture;
+}
+
+// Ctrl+C in a main window field with nothing selected, and the clipboard's
+// text afterwards: the report, unless the field swallowed the menu shortcut.
+inline QString copyReportByKeyboard(QLineEdit* e)
+{
+    Form1->activateWindow();
+    if (!QTest::qWaitForWindowActive(Form1))
+        return QStringLiteral("main window not active");
+    e->setFocus();
+    e->deselect();
+    QTest::keyClick(e, Qt::Key_C, Qt::ControlModifier);
+    return QGuiApplication::clipboard()->text();
+}
+
 // The fourteen result texts of the main window, in write order.
 inline QStringList resultTexts()
 {
@@ -186,7 +212,7 @@ inline void clickOnPage(const char* name)
 
 // main() of a widget test: the whole application built as the program builds it.
 template <class Test>
-int runWithApplication(int argc, char** argv, bool showMainWindow = false)
+int runWithApplication(int argc, char** argv, bool showMainWindow)
 {
     KelvoranApplication app(argc, argv);
     installFrenchTranslations(app);
@@ -201,3 +227,6 @@ int runWithApplication(int argc, char** argv, bool showMainWindow = false)
     destroyApplicationWindows();
     return result;
 }
+
+#define KELVORAN_WIDGET_TEST_MAIN(Test, showMainWindow) \
+    int main(int argc, char** argv) { return runWithApplication<Test>(argc, argv, showMainWindow); }

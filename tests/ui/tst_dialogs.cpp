@@ -2,7 +2,6 @@
 // The parameters dialog inside the whole application: every handler with
 // its answers, its cancels and what it redraws or recomputes. The diagram
 // window stays hidden: the dialog redraws it all the same.
-#include "application.h"
 #include "diagram/composition.h"
 #include "diagram/qtsurfaces.h"
 #include "diagram/recordingsurface.h"
@@ -40,7 +39,7 @@ std::vector<kelvoran::SurfaceOp> drawing()
 
 QColor textColor(const char* label) { return child<QLabel>(PagesDlg, label)->palette().color(QPalette::WindowText); }
 QString mainCaption() { return child<QLabel>(Form1, "Label26")->text(); }
-QLineEdit* mainField5() { return child<QLineEdit>(Form1, "Edit5"); }
+QLineEdit* mainField5() { return field(Form1, 5); }
 
 } // namespace
 
@@ -256,9 +255,6 @@ private slots:
     }
 };
 
-int main(int argc, char** argv)
-{
-    return runWithApplication<TstDialogs>(argc, argv);
-}
+KELVORAN_WIDGET_TEST_MAIN(TstDialogs, false)
 
 #include "tst_dialogs.moc"

@@ -3,7 +3,6 @@
 // calculate buttons, the menu, the report on the clipboard and the error
 // box; then the series-model calculator, the about box and the life of the
 // windows: secondary windows only hide, the main window ends the program.
-#include "application.h"
 #include "apropo.h"
 #include "calcmodeleserie.h"
 #include "desktop.h"
@@ -12,36 +11,28 @@
 #include "textentry.h"
 #include "widget_fixture.h"
 
-#include <QClipboard>
 #include <QtTest>
 
 namespace {
 
-QLineEdit* edit(int k) { return child<QLineEdit>(Form1, QStringLiteral("Edit%1").arg(k)); }
+const QStringList kSoundFields{"20", "0", "10", "-5", "5", "10"};
+const QString kSoundI1 = QStringLiteral("10.3529 + j.2.5882"); // 220 / (20 - j5)
+
+QLineEdit* edit(int k) { return field(Form1, k); }
+QLineEdit* calcField(int k) { return field(Form3, k); }
 QLabel* label(const char* name) { return child<QLabel>(Form1, name); }
-void click(const QString& name) { QTest::mouseClick(child(Form1, name), Qt::LeftButton); }
 void typeFields(const QStringList& texts) // Edit1..Edit6
 {
     for (int k = 0; k < 6; ++k)
         retype(edit(k + 1), texts[k]);
 }
 
-bool warningShown()
-{
-    const bool picture = child(Form1, "Image22")->isVisible();
-    if (picture != child(Form1, "Label30")->isVisible())
-        qWarning("warning picture and text out of step");
-    return picture;
-}
-
 void closeAllSwitches()
 {
     for (int k = 0; k < 4; ++k)
         if (!(installation.*kSwitchFields[k]))
-            click(kSwitches[k][0]);
+            click(Form1, kSwitches[k][0]);
 }
-
-QLineEdit* calcField(int k) { return child<QLineEdit>(Form3, QStringLiteral("Edit%1").arg(k)); }
 
 const QList<QWidget*> secondaryWindows() { return {PagesDlg, Form3, AboutBox, Form4}; }
 
@@ -123,7 +114,7 @@ private slots:
                 QTest::keyClicks(e, QStringLiteral("7"));
                 QTest::keyClick(e, Qt::Key_Backspace);
             } else {
-                click(name);
+                click(Form1, name);
             }
         }
         for (int k = 0; k < 4; ++k) {
@@ -136,43 +127,67 @@ private slots:
         QVERIFY(!noBox->answered);
     }
 
-    void calculateHidesWarning_data()
+    // Both buttons hide the warning; only FRESNEL shows the diagram and
+    // rewrites the voltage caption, also after the short-circuit question
+    // (Z2 = 0 with the neutral closed). An arithmetic error stops the handler
+    // where it is raised: no label changes, the diagram stays hidden. Either
+    // box leaves the results as they were, and a sound input computes again.
+    void calculateButtons_data()
     {
         QTest::addColumn<QString>("button");
-        QTest::addColumn<bool>("shortCircuit");
-        QTest::newRow("CALCULS") << QStringLiteral("BitBtn3") << false;
-        QTest::newRow("FRESNEL") << QStringLiteral("BitBtn1") << false;
-        QTest::newRow("CALCULS, short circuit") << QStringLiteral("BitBtn3") << true;
-        QTest::newRow("FRESNEL, short circuit") << QStringLiteral("BitBtn1") << true;
+        QTest::addColumn<QStringList>("fields"); // Edit1..Edit6
+        QTest::addColumn<QStringList>("opened"); // switch pictures clicked first
+        QTest::addColumn<QString>("message");   // of the box, or none
+        const QStringList shorted{"20", "0", "10", "-5", "0", "10"}, none;
+        QTest::newRow("CALCULS") << "BitBtn3" << kSoundFields << none << "";
+        QTest::newRow("FRESNEL") << "BitBtn1" << kSoundFields << none << "";
+        QTest::newRow("CALCULS, short circuit") << "BitBtn3" << shorted << none << "Attention:court-circuit";
+        QTest::newRow("FRESNEL, short circuit") << "BitBtn1" << shorted << none << "Attention:court-circuit";
+        QTest::newRow("FRESNEL, huge resistance") << "BitBtn1" << QStringList{"1E999", "0", "10", "-5", "5", "10"}
+                                                  << none << "Débordement en virgule flottante";
+        // Neutral and line 3 open: the admittances j/10 and -j/10 cancel.
+        QTest::newRow("CALCULS, admittances cancel") << "BitBtn3" << QStringList{"0", "0", "10", "10", "-10", "10"}
+                                                     << QStringList{"Image11", "Image8"}
+                                                     << "Opération en virgule flottante incorrecte";
     }
-
-    // Only FRESNEL shows the diagram and rewrites the voltage caption, also
-    // after the short-circuit box (Z2 = 0 with the neutral closed).
-    void calculateHidesWarning()
+    void calculateButtons()
     {
         QFETCH(QString, button);
-        QFETCH(bool, shortCircuit);
-        typeFields({"20", "0", "10", "-5", shortCircuit ? "0" : "5", "10"}); // X2 = 0: phase 2 shorted
+        QFETCH(QStringList, fields);
+        QFETCH(QStringList, opened);
+        QFETCH(QString, message);
+        typeFields(fields);
+        for (const QString& name : opened)
+            click(Form1, name);
         QVERIFY(warningShown());
         label("Label26")->setText(QStringLiteral("stale"));
         const QStringList before = resultTexts();
 
-        const Answer box = shortCircuit ? answerNext<QMessageBox>() : expectNoBox();
-        click(button);
-        QCOMPARE(box->answered, shortCircuit);
+        const bool question = message == QStringLiteral("Attention:court-circuit");
+        const bool error = !message.isEmpty() && !question;
+        Answer box = message.isEmpty() ? expectNoBox() : answerNext<QMessageBox>();
+        click(Form1, button);
+        QCOMPARE(box->answered, !message.isEmpty());
+        QCOMPARE(box->text, message);
         QVERIFY(!warningShown());
-        const bool fresnel = button == QStringLiteral("BitBtn1");
+        const bool fresnel = button == QStringLiteral("BitBtn1") && !error;
         QCOMPARE(Form4->isVisible(), fresnel);
         QCOMPARE(label("Label26")->text(), fresnel ? QStringLiteral("Veff = 220 V") : QStringLiteral("stale"));
-        if (!shortCircuit) {
-            QCOMPARE(label("Label2")->text(), QStringLiteral("10.3529 + j.2.5882")); // 220 / (20 - j5)
+        if (message.isEmpty()) {
+            QCOMPARE(label("Label2")->text(), kSoundI1);
             return;
         }
-        QCOMPARE(box->title, QStringLiteral("Confirmation"));
-        QCOMPARE(box->text, QStringLiteral("Attention:court-circuit"));
-        QCOMPARE(box->icon, QMessageBox::Question);
+        QCOMPARE(box->title, question ? QStringLiteral("Confirmation") : QStringLiteral("kelvoran"));
+        QCOMPARE(box->icon, question ? QMessageBox::Question : QMessageBox::Critical);
         QCOMPARE(box->buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
-        QCOMPARE(resultTexts(), before); // only VN was written before the stop, and it was 0 already
+        QCOMPARE(resultTexts(), before); // a short circuit writes only VN before it stops, and VN was 0 already
+
+        typeFields(kSoundFields);
+        closeAllSwitches();
+        box = expectNoBox();
+        click(Form1, "BitBtn3");
+        QVERIFY(!box->answered);
+        QCOMPARE(label("Label2")->text(), kSoundI1);
     }
 
     void parametersSolvesAndKeepsWarning()
@@ -181,7 +196,7 @@ private slots:
         const Answer noBox = expectNoBox();
         chooseMenu("Paramtres1");
         QVERIFY(!noBox->answered);
-        QCOMPARE(label("Label2")->text(), QStringLiteral("10.3529 + j.2.5882"));
+        QCOMPARE(label("Label2")->text(), kSoundI1);
         QVERIFY(warningShown());
         QVERIFY(PagesDlg->isVisible());
     }
@@ -193,13 +208,8 @@ private slots:
     {
         QClipboard* clipboard = QGuiApplication::clipboard();
         clipboard->setText(QStringLiteral("before"));
-        Form1->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(Form1));
         QLineEdit* e = edit(3);
-        e->setFocus();
-        e->deselect();
-        QTest::keyClick(e, Qt::Key_C, Qt::ControlModifier);
-        const QString report = clipboard->text();
+        const QString report = copyReportByKeyboard(e);
         QCOMPARE(report, QString::fromStdString(kelvoran::buildReport(installation)));
         QCOMPARE(report.count(QStringLiteral("\r\n")), 62);
         QVERIFY(report.startsWith(QStringLiteral("Données\r\n")));
@@ -226,53 +236,6 @@ private slots:
         QCOMPARE(clipboard->text(), report);
     }
 
-    void floatErrorShowsBoxAndGoesOn_data()
-    {
-        QTest::addColumn<QString>("button");
-        QTest::addColumn<QStringList>("fields"); // Edit1..Edit6
-        QTest::addColumn<QString>("message");
-        QTest::newRow("FRESNEL, huge resistance")
-            << "BitBtn1" << QStringList{"1E999", "0", "10", "-5", "5", "10"} << "Débordement en virgule flottante";
-        // Neutral and line 3 open: the admittances j/10 and -j/10 cancel.
-        QTest::newRow("CALCULS, admittances cancel") << "BitBtn3" << QStringList{"0", "0", "10", "10", "-10", "10"}
-                                                     << "Opération en virgule flottante incorrecte";
-    }
-
-    // The handler stops where the error is raised: the warning was already
-    // hidden, no label changes, the diagram stays hidden; then a sound input
-    // computes again.
-    void floatErrorShowsBoxAndGoesOn()
-    {
-        QFETCH(QString, button);
-        QFETCH(QStringList, fields);
-        QFETCH(QString, message);
-        typeFields(fields);
-        if (button == QStringLiteral("BitBtn3")) {
-            click(QStringLiteral("Image11"));
-            click(QStringLiteral("Image8"));
-        }
-        const QStringList before = resultTexts();
-        label("Label26")->setText(QStringLiteral("stale"));
-
-        Answer box = answerNext<QMessageBox>();
-        click(button);
-        QVERIFY(box->answered);
-        QCOMPARE(box->text, message);
-        QCOMPARE(box->icon, QMessageBox::Critical);
-        QCOMPARE(box->title, QStringLiteral("kelvoran"));
-        QVERIFY(!warningShown());
-        QCOMPARE(resultTexts(), before);
-        QVERIFY(!Form4->isVisible());
-        QCOMPARE(label("Label26")->text(), QStringLiteral("stale"));
-
-        typeFields({"20", "0", "10", "-5", "5", "10"});
-        closeAllSwitches();
-        box = expectNoBox();
-        click(QStringLiteral("BitBtn3"));
-        QVERIFY(!box->answered);
-        QCOMPARE(label("Label2")->text(), QStringLiteral("10.3529 + j.2.5882"));
-    }
-
     void standardButtonsInFrench()
     {
         QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Annuler"));
@@ -282,7 +245,7 @@ private slots:
     // the former results; an overflow shows the error box.
     void seriesModelCalculator()
     {
-        QTest::mouseClick(child(Form1, "BitBtn2"), Qt::LeftButton);
+        click(Form1, "BitBtn2");
         QVERIFY(QTest::qWaitForWindowExposed(Form3));
         QCOMPARE(Form3->windowTitle(), QStringLiteral("Calcul du modèle série"));
         QCOMPARE(calcField(1)->text() + calcField(2)->text() + calcField(3)->text(), QStringLiteral("1010"));
@@ -301,7 +264,7 @@ private slots:
             const Answer box = answerNext<QMessageBox>({}, r.box ? 3000 : 300);
             calcField(1)->setText(QString::fromUtf8(r.rp));
             calcField(2)->setText(QString::fromUtf8(r.xp));
-            QTest::mouseClick(child(Form3, "BitBtn1"), Qt::LeftButton);
+            click(Form3, "BitBtn1");
             QCOMPARE(calcField(3)->text() + '|' + calcField(4)->text(), QString::fromUtf8(r.results));
             QCOMPARE(box->text, QString::fromUtf8(r.box));
             if (r.box && box->text == QStringLiteral("Attention")) {
@@ -318,7 +281,7 @@ private slots:
     // field as it was, nothing solved from a changed value.
     void longPastes()
     {
-        QTest::mouseClick(child(Form1, "BitBtn2"), Qt::LeftButton);
+        click(Form1, "BitBtn2");
         calcField(2)->setText(QStringLiteral("10"));
         const QString fullFive = QString(kMaxFieldLength - 1, QLatin1Char(' ')) + QLatin1Char('5');
         const struct {
@@ -343,7 +306,7 @@ private slots:
             QCOMPARE(box->text, refused ? tooLongText() : QString());
             QCOMPARE(r.field->text(), r.kept);
             const bool calculator = r.field->window() == Form3;
-            QTest::mouseClick(calculator ? child(Form3, "BitBtn1") : child(Form1, "BitBtn3"), Qt::LeftButton);
+            click(r.field->window(), calculator ? "BitBtn1" : "BitBtn3");
             const QString read = calculator ? calcField(3)->text() + '|' + calcField(4)->text()
                                             : child<QLabel>(Form1, "Label2")->text();
             QCOMPARE(read, QString::fromUtf8(r.read));
@@ -352,7 +315,7 @@ private slots:
         }
         Form3->hide();
         retype(edit(1), QStringLiteral("10"));
-        click("BitBtn3");
+        click(Form1, "BitBtn3");
     }
 
     // Not modal, one instance however often it is asked for; OK or Enter hides it.
@@ -370,7 +333,7 @@ private slots:
         QVERIFY(child<QLabel>(AboutBox, "Comments")->text().startsWith(QStringLiteral("Calculs en régime triphasé désequilibré.")));
         QVERIFY(!noBox->answered);
 
-        QTest::mouseClick(child(AboutBox, "OKButton"), Qt::LeftButton);
+        click(AboutBox, "OKButton");
         QVERIFY(!AboutBox->isVisible());
         chooseMenu("Apropos1");
         QVERIFY(QTest::qWaitForWindowExposed(AboutBox));
@@ -419,7 +382,7 @@ private slots:
             const std::string_view text = kelvoran::kDefaultFieldTexts[static_cast<std::size_t>(k)];
             edit(k + 1)->setText(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
         }
-        click(QStringLiteral("BitBtn3"));
+        click(Form1, "BitBtn3");
         QVERIFY(!anyBox->answered);
         Form4->hide();
         PagesDlg->hide();
@@ -427,9 +390,6 @@ private slots:
     }
 };
 
-int main(int argc, char** argv)
-{
-    return runWithApplication<TestMainWindow>(argc, argv, true);
-}
+KELVORAN_WIDGET_TEST_MAIN(TestMainWindow, true)
 
 #include "tst_mainwindow.moc"

@@ -6,11 +6,9 @@
 // counted by kind; the only error boxes allowed are the three arithmetic
 // texts. The run must not crash, and once warmed up the resident memory may
 // grow by at most 5 MB.
-#include "application.h"
-#include "records.h"
 
-#include "model/floaterror.h"
 #include "calcmodeleserie.h"
+#include "errorkind.h"
 #include "graphfresnel.h"
 #include "numtext/numtext.h"
 #include "report/report.h"
@@ -18,7 +16,6 @@
 #include "widget_fixture.h"
 
 #include <QCheckBox>
-#include <QClipboard>
 #include <QMimeData>
 #include <QtTest>
 
@@ -81,11 +78,9 @@ long settledResidentKb()
 
 std::optional<double> parsed(const QString& s) // nothing when reading it overflows
 {
-    try {
-        return kelvoran::parseNumber(s.toStdString());
-    } catch (const kelvoran::FloatError&) {
-        return std::nullopt;
-    }
+    std::optional<double> v;
+    kelvoran::test::errorKind([&] { v = kelvoran::parseNumber(s.toStdString()); });
+    return v;
 }
 
 // Each box under the offscreen platform logs that it cannot pass size hints;
@@ -229,8 +224,6 @@ private:
         if (!ok)
             problems_ << QString::fromUtf8(what);
     }
-    static void click(const QObject* window, const char* name) { QTest::mouseClick(child(window, name), Qt::LeftButton); }
-    static bool warningShown() { return child(Form1, "Image22")->isVisible(); }
 
     // A plausible number, or a zero, an overflow, an extreme or a malformed text.
     QString randomText()
@@ -258,7 +251,7 @@ private:
             check(installation.*kSwitchFields[k] != before && warningShown(), "switch did not flip or no warning");
             break;
         }
-        case 1: retype(child<QLineEdit>(Form1, QStringLiteral("Edit%1").arg(between(1, 6))), randomText()); break;
+        case 1: retype(field(Form1, between(1, 6)), randomText()); break;
         case 2:
         case 3:
             click(Form1, action == 2 ? "BitBtn3" : "BitBtn1");
@@ -331,21 +324,15 @@ private:
             break;
         }
         case 12: {
-            auto* e = child<QLineEdit>(Form1, "Edit2");
-            e->setFocus();
-            e->deselect();
-            Form1->activateWindow();
-            check(QTest::qWaitForWindowActive(Form1), "main window cannot be activated");
-            QTest::keyClick(e, Qt::Key_C, Qt::ControlModifier);
-            const QString report = QGuiApplication::clipboard()->text();
+            const QString report = copyReportByKeyboard(field(Form1, 2));
             check(report == QString::fromStdString(kelvoran::buildReport(installation))
                       && report.count(QStringLiteral("\r\n")) == 62 && report.count(QLatin1Char('\n')) == 62,
                   "clipboard does not hold the 62-line report");
             break;
         }
         case 13:
-            retype(child<QLineEdit>(Form3, "Edit1"), randomText());
-            retype(child<QLineEdit>(Form3, "Edit2"), randomText());
+            retype(field(Form3, 1), randomText());
+            retype(field(Form3, 2), randomText());
             click(Form3, "BitBtn1");
             break;
         }
@@ -359,9 +346,6 @@ private:
     std::optional<QColor> colour_;                  // planned: the colour, or an invalid one to cancel
 };
 
-int main(int argc, char** argv)
-{
-    return runWithApplication<TstSoak>(argc, argv);
-}
+KELVORAN_WIDGET_TEST_MAIN(TstSoak, false)
 
 #include "tst_soak.moc"
